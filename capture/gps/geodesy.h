@@ -1,0 +1,34 @@
+// Positions to earth-centred coordinates and distances to the course points.
+#pragma once
+
+#include <cstdint>
+
+#include "common/records.h"
+
+// WGS-84 and Bessel 1841 (Tokyo datum) ellipsoids, values as used throughout.
+constexpr double WGS84_A = 6378137.0;
+constexpr double WGS84_F = 0.0033528106647478;
+constexpr double WGS84_E2 = WGS84_F * (2.0 - WGS84_F);
+constexpr double BESSEL_A = 6377397.155;
+constexpr double BESSEL_F = 0.00334277318;
+constexpr double DEGREES_TO_RADIANS = 0.017453292519943295;
+// Tokyo datum to WGS-84, metres.
+constexpr double TOKYO_SHIFT_X = -146.43;
+constexpr double TOKYO_SHIFT_Y = 507.89;
+constexpr double TOKYO_SHIFT_Z = 681.46;
+
+extern GeoPoint previousFix;         // fix of the previous updatePointDistances call
+extern int32_t noPreviousFix;        // 1 until the first updatePointDistances call
+extern double pointDistance[2];      // metres from course point i to the latest fix; -1 unknown
+// Per-point segment distances (the function segmentDistance below computes one).
+extern double pointSegmentDistance[2];  // metres from point i to the last driven segment; -1 none
+
+// Fills ecefX/Y/Z from latitude and longitude under the current `datum`.
+void toGeocentric(GeoPoint& point);
+double chordDistance(const GeoPoint& a, const GeoPoint& b);
+double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
+// Distances from every course point to gpsFix.position, shown on the panel;
+// then the fix becomes previousFix.
+void updatePointDistances();
+
+void resetGeodesyStateForTests();

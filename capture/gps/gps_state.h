@@ -1,0 +1,39 @@
+// The capture program's live receiver state and the flags the threads share.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "common/records.h"
+
+// The single live receiver state. Written by the GPS reader thread.
+struct GpsFix {
+    GeoPoint position;           // latest position; all zero when the reader starts
+    char timeText[32] = {};      // last receiver time as shown, Shift-JIS ("%02d時%c%c分%c%c秒")
+    int32_t satellites = 0;      // satellites in use
+    int32_t quality = 0;         // GGA fix quality, 0 = no fix
+    std::atomic<int32_t> fixReceived{0};  // 1 once a GGA or binary fix completed
+};
+
+extern GpsFix gpsFix;
+extern SerialPort gpsPort;          // defaults "COM1", 38400, 8, none, one
+extern int32_t binaryReceiver;      // setting: 0 NMEA, 1 binary receiver
+extern int32_t datum;               // setting: 0 WGS-84, 1 Tokyo
+extern Course course;               // the one course (points, name, type)
+
+extern std::atomic<int32_t> readerStop;
+extern std::atomic<int32_t> readerRunning;
+extern std::atomic<int32_t> registerPointRequest;
+
+// The published position: the recorder reads a consistent latitude,
+// longitude and altitude triple, never a half-updated one.
+struct PositionTriple {
+    double latitude = 0.0;
+    double longitude = 0.0;
+    double altitude = 0.0;
+};
+void publishPosition(const GeoPoint& position);
+PositionTriple readPublishedPosition();
+
+// Back to program-start values (fix, flags, course, ports); for tests.
+void resetGpsStateForTests();
