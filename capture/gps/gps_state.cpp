@@ -1,0 +1,64 @@
+#include "capture/gps/gps_state.h"
+
+#include <cstring>
+#include <mutex>
+
+GpsFix gpsFix;
+SerialPort gpsPort;
+int32_t binaryReceiver = 0;
+int32_t datum = 0;
+Course course;
+
+std::atomic<int32_t> readerStop{0};
+std::atomic<int32_t> readerRunning{0};
+std::atomic<int32_t> registerPointRequest{0};
+
+namespace {
+
+// Held only while three doubles are copied in or out: the recorder never
+// sees a latitude of one fix with the longitude of the next.
+std::mutex publishedLock;
+PositionTriple published;
+
+void setDefaultGpsPort(SerialPort& port) {
+    port = SerialPort{};
+    std::strcpy(port.portName, "COM1");
+    port.baudRate = 38400;
+    port.byteSize = 8;
+    port.parity = PARITY_NONE;
+    port.stopBits = STOP_BITS_ONE;
+}
+
+struct DefaultPortSetter {
+    DefaultPortSetter() { setDefaultGpsPort(gpsPort); }
+} defaultPortSetter;
+
+}  // namespace
+
+void publishPosition(const GeoPoint& position) {
+    std::lock_guard<std::mutex> guard(publishedLock);
+    published.latitude = position.latitude;
+    published.longitude = position.longitude;
+    published.altitude = position.altitude;
+}
+
+PositionTriple readPublishedPosition() {
+    std::lock_guard<std::mutex> guard(publishedLock);
+    return published;
+}
+
+void resetGpsStateForTests() {
+    gpsFix.position = GeoPoint{};
+    std::memset(gpsFix.timeText, 0, sizeof gpsFix.timeText);
+    gpsFix.satellites = 0;
+    gpsFix.quality = 0;
+    gpsFix.fixReceived = 0;
+    setDefaultGpsPort(gpsPort);
+    binaryReceiver = 0;
+    datum = 0;
+    course = Course{};
+    readerStop = 0;
+    readerRunning = 0;
+    registerPointRequest = 0;
+    publishPosition(GeoPoint{});
+}
