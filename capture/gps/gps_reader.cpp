@@ -1,0 +1,128 @@
+#include "capture/gps/gps_reader.h"
+
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "capture/gps/binary_receiver.h"
+#include "capture/gps/capture_sink.h"
+#include "capture/gps/fix_completion.h"
+#include "capture/gps/gps_state.h"
+#include "capture/gps/line_buffer.h"
+#include "capture/gps/nmea_decoder.h"
+#include "capture/gps/serial_port.h"
+#include "platform/tick.h"
+
+namespace {
+
+std::thread readerThread;
+std::mutex readerThreadLock;  // openGpsPort/closeGpsPort may come from different threads
+
+std::atomic<LineObserver> lineObserver{nullptr};
+
+bool stopRequested() { return readerStop.load() != 0; }
+
+// Decodes every complete line in the buffer, one per millisecond; false when
+// asked to stop.
+bool decodeLines(NmeaLineBuffer& buffer) {
+    char line[NMEA_BUFFER_BYTES];
+    for (int length; (length = buffer.takeLine(line)) > 0;) {
+        const SentenceResult result = decodeSentence(length, line);
+        if (LineObserver observer = lineObserver.load()) observer(line, length, result);
+        captureSink().checkPointPasses();  // after every line, understood or not
+        captureSink().pollFlash();
+        platform::sleepMs(1);
+        if (stopRequested()) return false;
+    }
+    return true;
+}
+
+void runNmeaReader() {
+    NmeaLineBuffer buffer;
+    for (;;) {
+        const int got = readSerial(gpsPort, buffer.freeSpace(), buffer.freeBytes());
+        if (got <= 0) {
+            platform::sleepMs(1);
+            if (stopRequested()) return;
+            continue;
+        }
+        buffer.added(got);
+        if (stopRequested()) return;
+        if (!decodeLines(buffer)) return;
+        buffer.unwedge();
+    }
+}
+
+// Decodes every complete packet in the buffer; false when asked to stop.
+bool decodePackets(PacketBuffer& buffer) {
+    uint8_t record[PACKET_RECORD_BYTES];
+    while (!stopRequested()) {
+        std::memset(record, 0, sizeof record);
+        const int end = findPacket(buffer.data(), buffer.filled(), record);
+        if (end < 0) return true;
+        decodeBinaryPacket(record);
+        captureSink().checkPointPasses();
+        buffer.drop(end + 1);
+        captureSink().pollFlash();
+        platform::sleepMs(1);
+    }
+    return false;
+}
+
+void runBinaryReader() {
+    sendReceiverInit();
+    if (stopRequested()) return;
+    PacketBuffer buffer;
+    for (;;) {
+        const int got = readSerial(gpsPort, buffer.freeSpace(), buffer.freeBytes());
+        if (got > 0) {
+            buffer.added(got);
+            if (!decodePackets(buffer)) return;
+            buffer.unwedge();
+        }
+        platform::sleepMs(1);
+        captureSink().pollFlash();
+        if (stopRequested()) return;
+    }
+}
+
+void readerMain() {
+    if (gpsPort.handle == 0) return;
+    resetLiveFix();
+    if (binaryReceiver != 0) {
+        runBinaryReader();
+    } else {
+        runNmeaReader();
+    }
+}
+
+}  // namespace
+
+int openGpsPort() {
+    std::lock_guard<std::mutex> guard(readerThreadLock);
+    if (readerThread.joinable()) return 0;  // already running
+    gpsFix.fixReceived.store(0);
+    if (openSerialPort(gpsPort) != 0) return 1;
+    readerStop.store(0);
+    try {
+        readerThread = std::thread(readerMain);
+    } catch (const std::system_error&) {
+        // Without a reader the open port would only block the next start.
+        closeSerialPort(gpsPort);
+        return 1;
+    }
+    readerRunning.store(1);
+    return 0;
+}
+
+void closeGpsPort() {
+    std::lock_guard<std::mutex> guard(readerThreadLock);
+    readerStop.store(1);
+    readerRunning.store(0);
+    if (readerThread.joinable()) readerThread.join();
+    closeSerialPort(gpsPort);
+}
+
+void setLineObserver(LineObserver observer) { lineObserver.store(observer); }

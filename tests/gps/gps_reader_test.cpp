@@ -1,0 +1,144 @@
+#include "capture/gps/gps_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "binary_test_support.h"
+#include "capture/gps/geodesy.h"
+#include "capture/gps/gps_state.h"
+#include "nmea_test_support.h"
+#include "pty_pair.h"
+#include "recording_sink.h"
+
+namespace {
+
+class GpsReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        resetGpsStateForTests();
+        resetGeodesyStateForTests();
+        setPortName(gpsPort, pty.path());
+    }
+    void TearDown() override {
+        closeGpsPort();
+        resetGpsStateForTests();
+    }
+    // Lets the reader run for a while, to show that something does NOT happen.
+    static void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(300)); }
+
+    PtyPair pty;
+    RecordingSink sink;
+};
+
+TEST_F(GpsReaderTest, DecodesSentencesFromThePortAndChecksLapsAfterEachLine) {
+    gpsFix.quality = 5;  // left from an earlier run: the start clears it
+    ASSERT_EQ(openGpsPort(), 0);
+    EXPECT_EQ(readerRunning.load(), 1);
+    std::string stream;
+    for (int i = 0; i < 6; ++i) stream += gga(1);
+    pty.write(stream);
+    ASSERT_TRUE(eventually([] { return gpsFix.fixReceived.load() == 1; }));
+    // The first GGA after start carries no usable position; the second does.
+    EXPECT_NEAR(readPublishedPosition().latitude, 35.0 + 39.1234 / 60.0, 1e-12);
+    EXPECT_GE(sink.passChecks.load(), 2);
+    EXPECT_GE(sink.flashPolls.load(), 2);
+    closeGpsPort();
+    EXPECT_EQ(readerRunning.load(), 0);
+    EXPECT_EQ(gpsPort.handle, 0);
+}
+
+TEST_F(GpsReaderTest, NothingIsDecodedUntilTheBufferIsFull) {
+    ASSERT_EQ(openGpsPort(), 0);
+    std::string stream = gga(0) + gga(0);
+    ASSERT_GT(stream.size(), 128u);
+    pty.write(stream.substr(0, 100));  // one whole line and a partial one
+    settle();
+    EXPECT_EQ(sink.passChecks.load(), 0);
+    EXPECT_EQ(sink.text(PANEL_STATUS), "");
+    pty.write(stream.substr(100, 28));
+    ASSERT_TRUE(eventually([&] { return sink.passChecks.load() == 1; }));
+    EXPECT_EQ(sink.text(PANEL_STATUS), "GPGGA");
+}
+
+TEST_F(GpsReaderTest, LongStretchWithoutLineFeedDoesNotWedgeTheReader) {
+    ASSERT_EQ(openGpsPort(), 0);
+    // 128 bytes of noise without "$" are dropped; a sentence broken off and never
+    // ended is kept from its "$" until the next line feed ends it as noise.
+    std::string stream(150, 'x');
+    stream += "$GPGSV,3,1,12" + std::string(140, 'y');
+    for (int i = 0; i < 6; ++i) stream += gga(1);
+    pty.write(stream);
+    ASSERT_TRUE(eventually([] { return gpsFix.fixReceived.load() == 1; }));
+}
+
+TEST_F(GpsReaderTest, BinaryReceiverIsSetUpAndDecoded) {
+    binaryReceiver = 1;
+    gpsPort.baudRate = 9600;
+    ASSERT_EQ(openGpsPort(), 0);
+    const std::string setUp("\x10\x3F\x2F\x09\x26\x10\x03"
+                            "\x10\x75\x10\x10\x00\x00\x00\x00\x10\x10\x10\x03",
+                            19);
+    EXPECT_EQ(pty.readBack(19), setUp);
+
+    const uint8_t time[3] = {0x12, 0x34, 0x56};
+    auto packet = stuffedPacket(
+        0x75, bigEndianPositionData(0x30, LATITUDE_35_5, LONGITUDE_139_75, 40, time, 0xFFFF));
+    // 64 bytes of noise without a DLE first: dropped instead of wedging the buffer.
+    std::string stream(64, 'n');
+    for (int i = 0; i < 3; ++i) stream.append(packet.begin(), packet.end());
+    pty.write(stream);
+    ASSERT_TRUE(eventually([] { return gpsFix.fixReceived.load() == 1; }));
+    EXPECT_EQ(readPublishedPosition().latitude, 35.5);
+    EXPECT_EQ(readPublishedPosition().altitude, 40.0);
+    EXPECT_EQ(sink.text(PANEL_TIME), "12時34分56秒");
+    EXPECT_GE(sink.passChecks.load(), 1);
+}
+
+TEST_F(GpsReaderTest, PortThatCannotBeOpenedStartsNoReader) {
+    setPortName(gpsPort, "/dev/no-such-gps-device");
+    gpsFix.fixReceived = 1;
+    EXPECT_EQ(openGpsPort(), 1);
+    EXPECT_EQ(readerRunning.load(), 0);
+    EXPECT_EQ(gpsFix.fixReceived.load(), 0);
+    EXPECT_EQ(gpsPort.handle, 0);
+    closeGpsPort();  // harmless without a reader
+
+    // Stop and start again: the port is released and claimed anew each time.
+    setPortName(gpsPort, pty.path());
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(openGpsPort(), 0);
+        closeGpsPort();
+    }
+}
+
+TEST(PublishedPosition, ReadersNeverSeeAHalfUpdatedTriple) {
+    resetGpsStateForTests();
+    std::atomic<bool> done{false};
+    std::atomic<long> torn{0}, reads{0};
+    std::vector<std::thread> readers;
+    for (int r = 0; r < 2; ++r) {
+        readers.emplace_back([&] {
+            while (!done.load()) {
+                PositionTriple p = readPublishedPosition();
+                if (p.longitude != 2.0 * p.latitude || p.altitude != 3.0 * p.latitude) ++torn;
+                ++reads;
+            }
+        });
+    }
+    GeoPoint point;
+    for (int i = 1; i <= 200000 || reads.load() < 1000; ++i) {
+        point.latitude = i;
+        point.longitude = 2.0 * i;
+        point.altitude = 3.0 * i;
+        publishPosition(point);
+    }
+    done = true;
+    for (auto& t : readers) t.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_GT(reads.load(), 0);
+    resetGpsStateForTests();
+}
+
+}  // namespace
