@@ -11,8 +11,10 @@ int32_t noPreviousFix = 1;
 double pointDistance[2] = {-1.0, -1.0};
 double pointSegmentDistance[2] = {-1.0, -1.0};
 
-void toGeocentric(GeoPoint& point) {
-    const bool tokyo = datum == 1;
+void toGeocentric(GeoPoint& point) { toGeocentric(point, datum); }
+
+void toGeocentric(GeoPoint& point, int32_t datumCode) {
+    const bool tokyo = datumCode == 1;
     const double a = tokyo ? BESSEL_A : WGS84_A;
     const double f = tokyo ? BESSEL_F : WGS84_F;
 

@@ -25,6 +25,9 @@ extern double pointSegmentDistance[2];  // metres from point i to the last drive
 
 // Fills ecefX/Y/Z from latitude and longitude under the current `datum`.
 void toGeocentric(GeoPoint& point);
+// The same under a given datum code (0 WGS-84, 1 Tokyo), leaving the setting
+// alone: a course loaded while measuring must not switch the reader's datum.
+void toGeocentric(GeoPoint& point, int32_t datumCode);
 double chordDistance(const GeoPoint& a, const GeoPoint& b);
 double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
 // Distances from every course point to gpsFix.position, shown on the panel;

@@ -1,0 +1,70 @@
+#include "capture/timing/capture_settings.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "capture/gps/gps_state.h"
+#include "capture/timing/atomic_file.h"
+#include "capture/timing/beacon.h"
+#include "common/record_io.h"
+#include "common/sjis.h"
+#include "platform/exe_directory.h"
+
+CaptureSettings captureSettings;
+
+namespace {
+
+void setPort(SerialPort& port, const char* name, int32_t baudRate) {
+    port = SerialPort{};
+    std::snprintf(port.portName, sizeof port.portName, "%s", name);
+    port.baudRate = baudRate;
+    port.byteSize = 8;
+    port.parity = PARITY_NONE;
+    port.stopBits = STOP_BITS_ONE;
+}
+
+}  // namespace
+
+void applyDefaultSettings() {
+    captureSettings = CaptureSettings{};
+    const std::string name = utf8ToSjis("トラック1");
+    std::snprintf(captureSettings.lastCourseName, sizeof captureSettings.lastCourseName, "%s",
+                  name.c_str());
+    setPort(gpsPort, "COM1", 38400);
+    setPort(beaconPort, "COM2", 9600);
+    datum = captureSettings.datum;
+    binaryReceiver = captureSettings.binaryReceiver;
+}
+
+std::string settingsPath() { return platform::exeDirectory() + "velmora.pref"; }
+
+int loadSettings() {
+    // Update mode on purpose: a read-only settings file counts as missing.
+    std::FILE* file = std::fopen(settingsPath().c_str(), "r+b");
+    if (file == nullptr) return 1;
+    // Each block keeps what a short file does not reach.
+    readRecord(file, captureSettings);
+    readRecord(file, gpsPort);
+    readRecord(file, beaconPort);
+    std::fclose(file);
+    gpsPort.handle = 0;
+    beaconPort.handle = 0;
+    datum = captureSettings.datum;
+    binaryReceiver = captureSettings.binaryReceiver;
+    return 0;
+}
+
+int saveSettings() {
+    captureSettings.datum = datum;
+    captureSettings.binaryReceiver = binaryReceiver;
+    SerialPort gps = gpsPort;
+    SerialPort beacon = beaconPort;
+    // An open port's descriptor means nothing in a file.
+    gps.handle = 0;
+    beacon.handle = 0;
+    const FileWriteResult result = writeFileAtomically(settingsPath(), [&](std::FILE* file) {
+        return writeRecord(file, captureSettings) && writeRecord(file, gps) &&
+               writeRecord(file, beacon);
+    });
+    return result.status == FileWriteStatus::WRITTEN ? 0 : 1;
+}

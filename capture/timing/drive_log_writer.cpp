@@ -1,0 +1,106 @@
+#include "capture/timing/drive_log_writer.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "capture/gps/gps_state.h"
+#include "capture/timing/atomic_file.h"
+#include "capture/timing/lap_timing.h"
+#include "common/record_io.h"
+#include "platform/exe_directory.h"
+
+namespace {
+
+std::mutex directoryLock;
+std::string directoryOverride;
+
+// Creates the log folder (and a missing parent) when needed.
+bool ensureDirectory(const std::string& directory, std::string& error) {
+    std::string path;
+    for (size_t i = 0; i < directory.size(); ++i) {
+        path += directory[i];
+        if (directory[i] != '/' || path.size() == 1) continue;
+        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = "cannot create folder " + path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string todayDateText() {
+    ::tzset();  // the local date needs the time zone settings
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return driveLogDateText(local);
+}
+
+std::string candidateName(const std::string& base, int32_t counter) {
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, "_%03d.gpd", static_cast<int>(counter));
+    return base + suffix;
+}
+
+bool writeBlocks(std::FILE* file, int32_t count, const PassLog& log, const Course& image) {
+    const uint8_t trailer[4] = {0, 0, 0, 0};
+    return writeRecord(file, count) && writeRecords(file, samples, static_cast<size_t>(count)) &&
+           writeRecord(file, log) && writeRecord(file, image) && writeRecord(file, trailer);
+}
+
+}  // namespace
+
+std::string driveLogDirectory() {
+    std::lock_guard<std::mutex> guard(directoryLock);
+    return directoryOverride.empty() ? platform::exeDirectory() + "log/" : directoryOverride;
+}
+
+void setDriveLogDirectory(const std::string& directory) {
+    std::lock_guard<std::mutex> guard(directoryLock);
+    directoryOverride = directory;
+    if (!directoryOverride.empty() && directoryOverride.back() != '/') directoryOverride += '/';
+}
+
+std::string driveLogDateText(const std::tm& localDate) {
+    char text[40];
+    std::snprintf(text, sizeof text, "20%02d%02d%02d", (localDate.tm_year + 1900) % 100,
+                  localDate.tm_mon + 1, localDate.tm_mday);
+    return text;
+}
+
+DriveLogResult writeDriveLog() {
+    DriveLogResult result;
+    const int32_t count = sampleCount.load();
+    if (passLog.passCount <= 0 || count <= 0 || samples == nullptr) return result;
+    const std::string directory = driveLogDirectory();
+    result.status = DRIVE_LOG_FAILED;
+    if (!ensureDirectory(directory, result.error)) {
+        result.path = directory;
+        return result;
+    }
+    const std::string base = directory + todayDateText();
+    const PassLog log = passLog;
+    const Course image = course;
+    for (;;) {
+        result.path = candidateName(base, logFileCounter);
+        // An existing name is never replaced: a log from an earlier run of
+        // the program (or a file that cannot be read) stays as it is.
+        const FileWriteResult written = writeFileAtomically(
+            result.path, [&](std::FILE* file) { return writeBlocks(file, count, log, image); },
+            /*keepExisting=*/true);
+        if (written.status == FileWriteStatus::TARGET_EXISTS) {
+            logFileCounter += 1;
+            continue;
+        }
+        if (written.status == FileWriteStatus::FAILED) {
+            result.error = written.error;
+            return result;
+        }
+        result.status = DRIVE_LOG_WRITTEN;
+        return result;
+    }
+}

@@ -1,0 +1,174 @@
+#include "capture/timing/lap_timing.h"
+
+#include "capture/gps/capture_sink.h"
+#include "capture/gps/geodesy.h"
+#include "capture/gps/gps_state.h"
+#include "capture/timing/capture_settings.h"
+#include "common/duration.h"
+#include "platform/tick.h"
+
+PassLog passLog;
+int32_t insidePoint[2] = {0, 0};
+uint32_t passHoldUntil[2] = {0, 0};
+int32_t legArmed = 0;
+int32_t returnLeg = 0;
+std::atomic<int32_t> lapMarkPending{0};
+std::atomic<int32_t> beaconPulsePending{0};
+std::atomic<int32_t> countedPasses{0};
+std::atomic<int32_t> lastPassPoint{0};
+std::atomic<uint32_t> lastPassTick{0};
+
+namespace {
+
+struct PassDecision {
+    bool counted = false;
+    int cue = 0;
+};
+
+bool isNear(int i, double radiusM) {
+    const double d = pointDistance[i];
+    const double s = pointSegmentDistance[i];
+    // Strict on purpose: a distance equal to the radius is outside it.
+    return d >= 0.0 && (d < radiusM || (s >= 0.0 && s < radiusM));
+}
+
+// The hold compares ticks modulo 2^32, so a hold set shortly before the
+// millisecond counter wraps still lasts its full 10 s afterwards.
+bool isHeld(int i, uint32_t now) {
+    return passHoldUntil[i] != 0 && static_cast<int32_t>(passHoldUntil[i] - now) >= 0;
+}
+
+uint32_t holdEnd(uint32_t now) {
+    const uint32_t end = now + PASS_HOLD_MS;
+    return end == 0 ? 1 : end;  // 0 means "no hold"; one millisecond more is harmless
+}
+
+PassDecision decideOpen(int point) {
+    if (point == 0) {
+        legArmed = 1;
+        return {true, CUE_POINT1};
+    }
+    if (legArmed == 0) return {};
+    legArmed = 0;
+    return {true, CUE_POINT2};
+}
+
+PassDecision decideOpenReturn(int point) {
+    if (returnLeg == 0) {
+        if (point == 0) {
+            legArmed = 1;
+            return {true, CUE_POINT1};
+        }
+        if (legArmed == 0) return {};
+        legArmed = 0;
+        returnLeg = 1;
+        return {true, CUE_POINT2};
+    }
+    if (point == 1) {
+        legArmed = 1;
+        return {true, CUE_POINT2};
+    }
+    if (legArmed == 0) return {};
+    legArmed = 0;
+    returnLeg = 0;
+    return {true, CUE_POINT1};
+}
+
+PassDecision decide(int point) {
+    if (point < 0 || point > 1) return {};
+    switch (course.courseType) {
+        case COURSE_LOOP: return {true, CUE_POINT1};
+        case COURSE_OPEN: return decideOpen(point);
+        case COURSE_OPEN_RETURN: return decideOpenReturn(point);
+        default: return {};
+    }
+}
+
+void countPass(int point, int cue, uint32_t now) {
+    lapMarkPending.store(1);
+    if (captureSettings.motecLapSync != 0) beaconPulsePending.store(1);
+    if (passLog.passCount >= 0 && passLog.passCount < PASS_LOG_CAPACITY) {
+        passLog.passTicks[passLog.passCount] = now;
+        passLog.passCount += 1;
+        showLapDisplay();
+    }
+    lastPassPoint.store(point);
+    lastPassTick.store(now);
+    countedPasses.fetch_add(1);
+    insidePoint[point] = 1;
+    captureSink().playCue(cue);
+}
+
+void checkPoint(int i, double radiusM) {
+    if (!isNear(i, radiusM)) {
+        insidePoint[i] = 0;
+        return;
+    }
+    if (insidePoint[i] == 1) return;
+    const uint32_t now = platform::GetTickCount();
+    if (isHeld(i, now)) return;
+    if (captureSettings.flashOnPass != 0) captureSink().showFlash();
+    const PassDecision decision = decide(i);
+    if (decision.counted) countPass(i, decision.cue, now);
+    passHoldUntil[i] = holdEnd(now);
+}
+
+}  // namespace
+
+void checkPointPasses() {
+    const int count = course.pointCount < 0 ? 0 : (course.pointCount > 2 ? 2 : course.pointCount);
+    const double radiusM = captureSettings.pointOffset;
+    for (int i = 0; i < count; ++i) checkPoint(i, radiusM);
+}
+
+void resetLapTimingState() {
+    insidePoint[0] = insidePoint[1] = 0;
+    passHoldUntil[0] = passHoldUntil[1] = 0;
+    legArmed = 0;
+    returnLeg = 0;
+}
+
+void clearPassLog() {
+    passLog = PassLog{};
+    countedPasses.store(0);
+    lastPassPoint.store(0);
+    lastPassTick.store(0);
+}
+
+LapDisplay lapDisplayFor(const PassLog& log, int32_t courseType) {
+    const int32_t n = log.passCount < 0 ? 0 : (log.passCount > 100 ? 100 : log.passCount);
+    LapDisplay display;
+    switch (courseType) {
+        case COURSE_LOOP:
+            display.hasLap = n >= 2;
+            display.laps = n - 1;
+            break;
+        case COURSE_OPEN:
+            display.hasLap = n == 2;
+            display.laps = 1;
+            break;
+        case COURSE_OPEN_RETURN:
+            display.hasLap = n != 0 && n % 2 == 0;
+            display.laps = n / 2;
+            break;
+        default: break;
+    }
+    if (!display.hasLap) {
+        display.laps = 0;
+        static const std::string noCount = "0";
+        static const std::string noTime = "-- : -- : -- : --";
+        display.countText = noCount;
+        display.timeText = noTime;
+        return display;
+    }
+    display.lapMs = tickDifference(log.passTicks[n - 1], log.passTicks[n - 2]);
+    display.countText = std::to_string(display.laps);
+    display.timeText = formatDuration(display.lapMs, " : ");
+    return display;
+}
+
+void showLapDisplay() {
+    const LapDisplay display = lapDisplayFor(passLog, course.courseType);
+    captureSink().setPanelText(PANEL_LAP_COUNT, display.countText);
+    captureSink().setPanelText(PANEL_LAP_TIME, display.timeText);
+}

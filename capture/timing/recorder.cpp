@@ -1,0 +1,135 @@
+#include "capture/timing/recorder.h"
+
+#include <new>
+#include <thread>
+
+#include "capture/gps/gps_state.h"
+#include "capture/timing/capture_settings.h"
+#include "capture/timing/drive_log_writer.h"
+#include "capture/timing/lap_timing.h"
+#include "platform/tick.h"
+
+int32_t maxSamples = 0;
+LogSample* samples = nullptr;
+std::atomic<int32_t> sampleCount{0};
+std::atomic<int32_t> recording{0};
+std::atomic<int32_t> recorderStop{0};
+int32_t logFileCounter = 0;
+
+namespace {
+
+std::thread recorderThread;
+
+// Samples one record. The lap mark is taken with an exchange: a pass the
+// reader counts between reading and clearing the flag is not lost.
+void takeSample(RecorderSchedule& schedule, uint32_t tickMs, int32_t periodMs) {
+    const int32_t n = sampleCount.load();
+    if (n >= maxSamples) return;  // full: the rest of the run is dropped silently
+    const PositionTriple position = readPublishedPosition();
+    LogSample& sample = samples[n];
+    sample = LogSample{};
+    sample.tick = tickMs;
+    sample.latitude = position.latitude;
+    sample.longitude = position.longitude;
+    sample.altitude = position.altitude;
+    sample.lapMark = lapMarkPending.exchange(0) != 0 ? 1 : 0;
+    sampleCount.store(n + 1);
+    // The schedule advances from the due time, not from now, so an early lap
+    // sample takes the place of the next scheduled one.
+    schedule.nextDueMs += static_cast<uint32_t>(periodMs);
+    schedule.lastMarked = sample.lapMark;
+}
+
+void recorderLoop() {
+    RecorderSchedule schedule;
+    while (recorderStop.load() == 0) {
+        recorderStep(schedule);
+        platform::sleepMs(1);
+    }
+}
+
+}  // namespace
+
+int32_t effectiveSamplingPeriodMs(int32_t samplingPeriodMs) {
+    if (samplingPeriodMs < MIN_SAMPLING_PERIOD_MS) return MIN_SAMPLING_PERIOD_MS;
+    if (samplingPeriodMs > MAX_SAMPLING_PERIOD_MS) return MAX_SAMPLING_PERIOD_MS;
+    return samplingPeriodMs;
+}
+
+int32_t computeMaxSamples(int32_t samplingPeriodMs, int32_t maxRecordingSeconds) {
+    const double period = effectiveSamplingPeriodMs(samplingPeriodMs);
+    const double capacity = (1000.0 / period) * maxRecordingSeconds;
+    if (!(capacity >= MIN_SAMPLE_CAPACITY)) return MIN_SAMPLE_CAPACITY;
+    if (capacity >= MAX_SAMPLE_CAPACITY) return MAX_SAMPLE_CAPACITY;
+    return static_cast<int32_t>(capacity);
+}
+
+int allocateSampleBuffer() {
+    freeSampleBuffer();
+    int32_t capacity =
+        computeMaxSamples(captureSettings.samplingPeriodMs, captureSettings.maxRecordingSeconds);
+    while (capacity >= MIN_SAMPLE_CAPACITY) {
+        samples = new (std::nothrow) LogSample[static_cast<size_t>(capacity)];
+        if (samples != nullptr) {
+            maxSamples = capacity;
+            return 0;
+        }
+        capacity /= 2;
+    }
+    return 2;
+}
+
+void freeSampleBuffer() {
+    delete[] samples;
+    samples = nullptr;
+    maxSamples = 0;
+}
+
+void recorderStep(RecorderSchedule& schedule) {
+    if (gpsFix.fixReceived.load() == 0) return;
+    const int32_t periodMs = effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
+    const uint32_t now = platform::GetTickCount();
+    if (sampleCount.load() == 0) {
+        // The first sample never carries a mark: a pending pass goes into the next one.
+        if (maxSamples < 1) return;
+        const PositionTriple position = readPublishedPosition();
+        samples[0] = LogSample{};
+        samples[0].tick = now;
+        samples[0].latitude = position.latitude;
+        samples[0].longitude = position.longitude;
+        samples[0].altitude = position.altitude;
+        sampleCount.store(1);
+        schedule.nextDueMs = now + static_cast<uint32_t>(periodMs);
+        schedule.lastMarked = 0;
+        return;
+    }
+    // Modulo 2^32, so the schedule carries on across the tick wrapping.
+    const bool due = static_cast<int32_t>(now - schedule.nextDueMs) >= 0;
+    if (!due && !(lapMarkPending.load() != 0 && schedule.lastMarked == 0)) return;
+    takeSample(schedule, now, periodMs);
+}
+
+int startRecording() {
+    if (recording.load() != 0) return 1;
+    sampleCount.store(0);
+    if (samples == nullptr || maxSamples < 1) return 1;
+    recorderStop.store(0);
+    try {
+        recorderThread = std::thread(recorderLoop);
+    } catch (const std::system_error&) {
+        return 1;
+    }
+    recording.store(1);
+    return 0;
+}
+
+DriveLogResult stopRecording() {
+    recorderStop.store(1);
+    if (recording.load() == 0) return {};
+    recording.store(0);
+    if (recorderThread.joinable()) recorderThread.join();
+    if (sampleCount.load() == 0) return {};
+    DriveLogResult result = writeDriveLog();
+    logFileCounter += 1;
+    return result;
+}

@@ -1,0 +1,64 @@
+// The drive recorder: samples the live fix at a fixed period into a buffer
+// allocated once, marks the samples at counted passes, and hands everything
+// to the drive log writer when it stops.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "common/records.h"
+
+// Sane bounds for values the settings file may hold: a period outside
+// 10..60000 ms or a capacity outside 1..10 000 000 samples (400 MB) is
+// clamped instead of giving an undefined or unallocatable buffer.
+constexpr int32_t MIN_SAMPLING_PERIOD_MS = 10;
+constexpr int32_t MAX_SAMPLING_PERIOD_MS = 60000;
+constexpr int32_t MIN_SAMPLE_CAPACITY = 1;
+constexpr int32_t MAX_SAMPLE_CAPACITY = 10'000'000;
+
+// samplingPeriodMs clamped to MIN..MAX_SAMPLING_PERIOD_MS.
+int32_t effectiveSamplingPeriodMs(int32_t samplingPeriodMs);
+// truncate(1000.0 / period x seconds), with the period clamped first and the
+// result clamped to MIN..MAX_SAMPLE_CAPACITY (7200 with the defaults).
+int32_t computeMaxSamples(int32_t samplingPeriodMs, int32_t maxRecordingSeconds);
+
+extern int32_t maxSamples;               // capacity of the buffer; 0 while none is allocated
+extern LogSample* samples;               // the buffer, maxSamples records
+extern std::atomic<int32_t> sampleCount; // samples of the current or last measurement
+extern std::atomic<int32_t> recording;   // 1 from a started recorder to its stop
+extern std::atomic<int32_t> recorderStop;
+extern int32_t logFileCounter;           // number part of the next drive log name
+
+// Allocates the buffer from the current settings (start-up). When the
+// capacity cannot be had the request is halved until it can. 0 allocated,
+// 2 out of memory (no buffer; the recorder will not start).
+int allocateSampleBuffer();
+void freeSampleBuffer();
+
+// Resets sampleCount and starts the recorder thread. 0 started, 1 not
+// (no buffer, or no thread): recording stays 0.
+int startRecording();
+
+enum DriveLogStatus : int {
+    DRIVE_LOG_WRITTEN = 0,
+    DRIVE_LOG_FAILED = 1,
+    DRIVE_LOG_NOTHING = -1,  // no sample or no counted pass: no file, by design
+};
+struct DriveLogResult {
+    int status = DRIVE_LOG_NOTHING;  // DriveLogStatus
+    std::string path;                // the file written, or the name that failed
+    std::string error;               // reason of a failure
+};
+
+// Stops the recorder thread and, when it holds samples, writes the drive log
+// and advances logFileCounter. Call after the GPS reader has stopped.
+DriveLogResult stopRecording();
+
+// One step of the recorder's schedule; the thread calls it every millisecond.
+// Exposed so that tests can drive the schedule with a replaced tick source.
+struct RecorderSchedule {
+    uint32_t nextDueMs = 0;  // tick of the next scheduled sample
+    int32_t lastMarked = 0;  // lap mark of the last sample taken
+};
+void recorderStep(RecorderSchedule& schedule);

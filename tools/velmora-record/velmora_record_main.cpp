@@ -1,0 +1,140 @@
+// velmora-record: the capture core without a window. Loads a course, measures
+// until SIGINT or SIGTERM, then writes the drive log like the capture program.
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/gps/gps_state.h"
+#include "capture/timing/beacon.h"
+#include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
+#include "capture/timing/drive_log_writer.h"
+#include "capture/timing/measurement.h"
+#include "common/sjis.h"
+#include "tools/velmora-record/pass_printer.h"
+#include "tools/velmora-record/record_options.h"
+
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: one byte into the pipe the main thread waits on.
+void onStopSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t ignored = ::write(stopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+bool installStopSignals() {
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    std::signal(SIGPIPE, SIG_IGN);
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+void waitForStopSignal() {
+    pollfd p{stopPipe[0], POLLIN, 0};
+    while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
+    }
+}
+
+void applyOverrides(const RecordOptions& o) {
+    if (o.port) std::snprintf(gpsPort.portName, sizeof gpsPort.portName, "%s", o.port->c_str());
+    if (o.baudRate) gpsPort.baudRate = *o.baudRate;
+    if (o.samplingPeriodMs) captureSettings.samplingPeriodMs = *o.samplingPeriodMs;
+    if (o.radiusM) captureSettings.pointOffset = *o.radiusM;
+    if (o.binary) binaryReceiver = captureSettings.binaryReceiver = 1;
+    if (o.logDirectory) setDriveLogDirectory(*o.logDirectory);
+}
+
+const char* startFailure(StartResult result) {
+    switch (result) {
+        case START_GPS_PORT_FAILED: return "cannot open the GPS port";
+        case START_BEACON_PORT_FAILED: return "cannot open the MoTeC beacon port";
+        case START_RECORDER_FAILED: return "cannot start the recorder";
+        default: return "cannot start measuring";
+    }
+}
+
+void warnIfIncomplete() {
+    if (courseIsComplete(course)) return;
+    std::fprintf(stderr,
+                 "velmora-record: warning: the course holds %d point(s) but its type %d needs %d;"
+                 " it is timed as it is\n",
+                 static_cast<int>(course.pointCount), static_cast<int>(course.courseType),
+                 courseCapacity(course));
+}
+
+int reportDriveLog(const DriveLogResult& log) {
+    switch (log.status) {
+        case DRIVE_LOG_WRITTEN:
+            std::printf("log: %s\n", log.path.c_str());
+            return 0;
+        case DRIVE_LOG_FAILED:
+            std::printf("log: -\n");
+            std::fprintf(stderr, "velmora-record: drive log not written: %s\n", log.error.c_str());
+            return 1;
+        default:
+            std::printf("log: -\n");
+            std::fprintf(stderr, "velmora-record: no drive log (no sample or no counted pass)\n");
+            return 0;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParsedOptions parsed = parseRecordOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "velmora-record: %s\n%s", parsed.error.c_str(), RECORD_USAGE);
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::fputs(RECORD_USAGE, stdout);
+        return 0;
+    }
+    applyDefaultSettings();
+    loadSettings();  // a missing file keeps the defaults
+    applyOverrides(parsed.options);
+    if (loadCourse(parsed.options.coursePath.c_str()) != 0) {
+        std::fprintf(stderr, "velmora-record: cannot read course file %s (a .gps or .GPS file)\n",
+                     parsed.options.coursePath.c_str());
+        return 1;
+    }
+    warnIfIncomplete();
+    if (allocateSampleBuffer() != 0 || !installStopSignals()) {
+        std::fprintf(stderr, "velmora-record: out of memory or no signal handling\n");
+        return 1;
+    }
+    PassPrinter printer(stdout);
+    setCaptureSink(&printer);
+    const StartResult started = startMeasuring();
+    if (started != START_OK) {
+        setCaptureSink(nullptr);
+        const SerialPort& port = started == START_BEACON_PORT_FAILED ? beaconPort : gpsPort;
+        std::fprintf(stderr, "velmora-record: %s %s: %s\n", startFailure(started), port.portName,
+                     std::strerror(errno));
+        return 1;
+    }
+    std::printf("start port %s course %s\n", gpsPort.portName,
+                sjisToUtf8(fixedText(course.name)).c_str());
+    std::fflush(stdout);
+    waitForStopSignal();
+    const StopResult stopped = stopMeasuring();
+    setCaptureSink(nullptr);
+    const int status = reportDriveLog(stopped.driveLog);
+    std::fflush(stdout);
+    freeSampleBuffer();
+    return status;
+}
