@@ -1,0 +1,159 @@
+// gpdtool: look into drive logs (.gpd) without the viewer.
+//
+//   gpdtool info LOG                       course, type, samples, passes, laps, duration
+//   gpdtool laps LOG [--weight KG] [--csv] the lap list
+//   gpdtool csv LOG LAP [OUT] [--weight KG] the viewer's CSV of lap LAP (from 1)
+//
+// Power figures use --weight when given, else the weight stored in
+// "quindle.pref" beside this program (where the viewer keeps it when both are
+// installed together), else the viewer's default of 1567 kg.
+#include <charconv>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/duration.h"
+#include "common/sjis.h"
+#include "tools/gpdtool/lap_table.h"
+#include "viewer/analysis/drive_log_loader.h"
+#include "viewer/analysis/drive_model.h"
+#include "viewer/analysis/lap_csv.h"
+#include "viewer/analysis/preference_files.h"
+#include "viewer/analysis/view_state.h"
+
+namespace {
+
+constexpr int EXIT_FAILED = 1;
+constexpr int EXIT_USAGE = 2;
+
+struct Arguments {
+    std::vector<std::string> positional;  // command, LOG, ...
+    std::string weightText;               // --weight value, empty when absent
+    bool csv = false;
+};
+
+int usage() {
+    std::fputs(
+        "usage: gpdtool info LOG\n"
+        "       gpdtool laps LOG [--weight KG] [--csv]\n"
+        "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
+        "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
+        stderr);
+    return EXIT_USAGE;
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "gpdtool: %s\n", message.c_str());
+    return EXIT_FAILED;
+}
+
+bool parseArguments(int argc, char** argv, Arguments& args) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--csv") {
+            args.csv = true;
+        } else if (arg == "--weight") {
+            if (i + 1 >= argc) return false;
+            args.weightText = argv[++i];
+        } else if (arg.rfind("--weight=", 0) == 0) {
+            args.weightText = arg.substr(9);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return false;
+        } else {
+            args.positional.push_back(arg);
+        }
+    }
+    return !args.positional.empty();
+}
+
+// Sets viewState's weight the way the description at the top says.
+bool chooseWeight(const Arguments& args) {
+    setViewStateDefaults();
+    if (!args.weightText.empty()) return applyWeightText(args.weightText, viewState.vehicleWeightKg);
+    ViewState stored = viewState;
+    if (readViewPrefs(stored) == 0) viewState.vehicleWeightKg = stored.vehicleWeightKg;
+    return true;
+}
+
+int load(const std::string& path) {
+    const int status = loadDriveLog(path);
+    if (status != LOAD_OK) return fail(path + ": " + loadProblemText(lastLoadProblem()));
+    return 0;
+}
+
+const char* courseTypeName(int32_t type) {
+    switch (type) {
+        case COURSE_LOOP: return "loop";
+        case COURSE_OPEN: return "open";
+        case COURSE_OPEN_RETURN: return "open return";
+        default: return "unknown";
+    }
+}
+
+int completeLaps() {
+    int complete = 0;
+    for (int lap = 0; lap < driveModel.lapCount; ++lap) complete += isLapCut(lap) ? 1 : 0;
+    return complete;
+}
+
+int runInfo() {
+    const auto& samples = driveModel.samples;
+    std::printf("course: %s\n", sjisToUtf8(fixedText(driveModel.course.name)).c_str());
+    std::printf("course type: %s (%d)\n", courseTypeName(driveModel.course.courseType),
+                static_cast<int>(driveModel.course.courseType));
+    std::printf("samples: %d\n", static_cast<int>(driveModel.sampleCount));
+    std::printf("passes: %d\n", static_cast<int>(driveModel.passLog.passCount));
+    std::printf("laps: %d (complete: %d)\n", static_cast<int>(driveModel.lapCount), completeLaps());
+    std::printf("duration: %s\n", formatDuration(samples.back().tick - samples.front().tick).c_str());
+    return 0;
+}
+
+int runLaps(const Arguments& args) {
+    if (completeLaps() == 0) return fail(args.positional[1] + ": no complete lap");
+    if (args.csv) {
+        std::fputs(lapTableCsv().c_str(), stdout);
+    } else {
+        std::printf("weight: %s kg\n", weightText(viewState.vehicleWeightKg).c_str());
+        std::fputs(lapTableText().c_str(), stdout);
+    }
+    return 0;
+}
+
+bool parseLapNumber(const std::string& text, int& lap) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lap);
+    return error == std::errc{} && end == text.data() + text.size();
+}
+
+int runCsv(const Arguments& args) {
+    if (args.positional.size() < 3 || args.positional.size() > 4) return usage();
+    int lap = 0;
+    if (!parseLapNumber(args.positional[2], lap)) return fail("lap must be a number: " + args.positional[2]);
+    if (lap < 1 || lap > driveModel.lapCount) {
+        return fail("lap " + args.positional[2] + " out of range (the log has " +
+                    std::to_string(driveModel.lapCount) + " laps)");
+    }
+    if (!isLapCut(lap - 1)) return fail("lap " + std::to_string(lap) + " is incomplete (no finish mark)");
+    driveModel.currentLap = lap - 1;
+    const std::string out =
+        args.positional.size() == 4 ? args.positional[3] : proposedCsvName(driveModel.course, lap - 1);
+    if (writeLapCsv(out) != CSV_WRITTEN) return fail(out + ": cannot write the CSV file");
+    const LapRecord& r = driveModel.laps[static_cast<size_t>(lap - 1)];
+    std::printf("wrote %s (%d rows)\n", out.c_str(), r.endSample - r.startSample + 1);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args;
+    if (!parseArguments(argc, argv, args)) return usage();
+    const std::string& command = args.positional[0];
+    if (command != "info" && command != "laps" && command != "csv") return usage();
+    if (args.positional.size() < 2) return usage();
+    if (command != "csv" && args.positional.size() != 2) return usage();
+    if (!chooseWeight(args)) return fail("weight must be a number above 0: " + args.weightText);
+    if (int status = load(args.positional[1]); status != 0) return status;
+    if (command == "info") return runInfo();
+    if (command == "laps") return runLaps(args);
+    return runCsv(args);
+}

@@ -1,0 +1,141 @@
+#include "viewer/analysis/drive_log_loader.h"
+
+#include <cstdio>
+#include <new>
+
+#include "common/record_io.h"
+#include "viewer/analysis/drive_model.h"
+#include "viewer/analysis/lap_analysis.h"
+
+namespace {
+
+LoadProblem lastProblem = LoadProblem::None;
+
+// Size of an open file in bytes, -1 when it cannot be told.
+long fileSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return -1;
+    return size;
+}
+
+// Forgets the previous drive before anything of the new file is read, so a
+// failed load never leaves half of the old drive behind. The arrays keep
+// their memory for the next drive (see fitArrays).
+void discardDrive() {
+    driveModel.loaded = 0;
+    driveModel.sampleCount = 0;
+    driveModel.lapCount = 0;
+    driveModel.currentLap = 0;
+    driveModel.logPath.clear();
+    driveModel.samples.clear();
+    driveModel.points.clear();
+    driveModel.cornerMarks.clear();
+    driveModel.turnAngles.clear();
+}
+
+void releaseArrays() {
+    std::vector<LogSample>().swap(driveModel.samples);
+    std::vector<TrackPoint>().swap(driveModel.points);
+    std::vector<int32_t>().swap(driveModel.cornerMarks);
+    std::vector<double>().swap(driveModel.turnAngles);
+}
+
+// Reloading a drive of about the same size (a weight change reloads the same
+// log) reuses the previous arrays: handing them back and faulting fresh pages
+// in again costs more than the whole analysis. Arrays far larger than the new
+// drive needs are released.
+void fitArrays(size_t sampleCount) {
+    if (driveModel.samples.capacity() > 2 * sampleCount + 65536) releaseArrays();
+}
+
+// A failed load keeps no memory of the drive it replaced.
+void dropDrive() {
+    discardDrive();
+    releaseArrays();
+}
+
+int fail(LoadProblem problem, int status) {
+    lastProblem = problem;
+    return status;
+}
+
+// Reads count, samples, pass log and course block. The count is checked
+// against the bytes that follow before anything is allocated: a damaged count
+// must neither read past the end nor ask for an absurd allocation.
+int readLog(std::FILE* file) {
+    const long size = fileSize(file);
+    int32_t n = 0;
+    if (size < 4 || readRecord(file, n) != sizeof n) return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
+    if (n <= 0) return fail(LoadProblem::BadSampleCount, LOAD_CANNOT_OPEN);
+    if ((size - 4) / long(sizeof(LogSample)) < long(n)) return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
+    fitArrays(static_cast<size_t>(n));
+    try {
+        driveModel.samples.resize(static_cast<size_t>(n));
+    } catch (const std::bad_alloc&) {
+        return fail(LoadProblem::OutOfMemory, LOAD_OUT_OF_MEMORY);
+    }
+    if (readRecords(file, driveModel.samples.data(), driveModel.samples.size()) !=
+        sizeof(LogSample) * driveModel.samples.size()) {
+        return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
+    }
+    driveModel.sampleCount = n;
+    // A short pass log or course block keeps zeros in the missing bytes
+    // (no passes; an empty name and the loop type).
+    driveModel.passLog = PassLog{};
+    readRecord(file, driveModel.passLog);
+    driveModel.course = Course{};
+    readRecord(file, driveModel.course);
+    return LOAD_OK;
+}
+
+}  // namespace
+
+int loadDriveLog(const std::string& requestedPath) {
+    // A copy: the caller may pass driveModel.logPath itself, which the
+    // discarding below clears.
+    const std::string path = requestedPath;
+    discardDrive();
+    lastProblem = LoadProblem::None;
+    // Update mode, as the viewer always opened its logs: a read-only file counts as missing.
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (file == nullptr) return fail(LoadProblem::CannotOpen, LOAD_CANNOT_OPEN);
+    const int status = readLog(file);
+    std::fclose(file);
+    if (status != LOAD_OK) {
+        dropDrive();
+        return status;
+    }
+    driveModel.currentLap = 0;
+    if (driveModel.passLog.passCount < 2) {
+        dropDrive();
+        return fail(LoadProblem::TooFewPasses, LOAD_TOO_FEW_PASSES);
+    }
+    // An analysis that cannot allocate leaves no drive; say so rather than
+    // reporting a load that shows nothing.
+    if (analyseDrive() == ANALYSE_OUT_OF_MEMORY) {
+        dropDrive();
+        return fail(LoadProblem::OutOfMemory, LOAD_OUT_OF_MEMORY);
+    }
+    driveModel.logPath = path;
+    return LOAD_OK;
+}
+
+int reloadDriveLog() {
+    if (driveModel.loaded == 0 || driveModel.logPath.empty()) return LOAD_CANNOT_OPEN;
+    return loadDriveLog(driveModel.logPath);
+}
+
+LoadProblem lastLoadProblem() { return lastProblem; }
+
+std::string loadProblemText(LoadProblem problem) {
+    switch (problem) {
+        case LoadProblem::None: return "";
+        case LoadProblem::CannotOpen: return "cannot open the file for reading and writing";
+        case LoadProblem::BadSampleCount: return "damaged drive log: the sample count is not positive";
+        case LoadProblem::Truncated: return "damaged drive log: the file is shorter than its sample count";
+        case LoadProblem::OutOfMemory: return "not enough memory for this drive log";
+        case LoadProblem::TooFewPasses: return "the drive log holds fewer than two passes";
+    }
+    return "";
+}

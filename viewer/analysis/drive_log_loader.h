@@ -1,0 +1,34 @@
+// Reading a drive log (.gpd) into the drive model.
+#pragma once
+
+#include <string>
+
+// Status of loadDriveLog.
+constexpr int LOAD_OK = 0;
+constexpr int LOAD_CANNOT_OPEN = 1;   // missing, not openable for update, or damaged
+constexpr int LOAD_OUT_OF_MEMORY = 2;
+constexpr int LOAD_TOO_FEW_PASSES = -1;
+
+// Why the last load failed, finer than its status, for messages.
+enum class LoadProblem {
+    None,
+    CannotOpen,       // missing, unreadable or read-only (the file is opened for update)
+    BadSampleCount,   // the sample count is zero or negative
+    Truncated,        // the file holds fewer samples than its count promises
+    OutOfMemory,
+    TooFewPasses,     // fewer than two counted passes
+};
+
+// Discards the current drive, reads the log at `path` and analyses it.
+// Returns LOAD_OK, LOAD_CANNOT_OPEN, LOAD_OUT_OF_MEMORY or LOAD_TOO_FEW_PASSES;
+// on any failure no drive is loaded.
+int loadDriveLog(const std::string& path);
+
+// Loads the current drive's file again (after a weight change, so every power
+// figure follows). LOAD_CANNOT_OPEN when no drive is loaded.
+int reloadDriveLog();
+
+LoadProblem lastLoadProblem();
+
+// One line in English saying why the last load failed ("" after success).
+std::string loadProblemText(LoadProblem problem);

@@ -1,0 +1,77 @@
+#include "viewer/analysis/lap_csv.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "common/duration.h"
+#include "common/sjis.h"
+#include "viewer/analysis/atomic_file.h"
+#include "viewer/analysis/drive_model.h"
+
+namespace {
+
+// The column titles as users' spreadsheets expect them, converted once.
+const std::string& csvHeaderSjis() {
+    static const std::string header =
+        utf8ToSjis("時間,座標(X:km),座標(Y:km),高度(m),速度(Km/h),コーナーカウント") + "\r\n";
+    return header;
+}
+
+// "%.2f" in the C locale whatever the program's locale: a decimal comma
+// would break the columns.
+void appendFixed2(std::string& out, double value) {
+    char text[400];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
+    out.append(text, result.ptr);
+}
+
+void appendRow(std::string& out, int lap, int i, int& apexNumber) {
+    const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
+    const TrackPoint& p = driveModel.points[static_cast<size_t>(i)];
+    const uint32_t elapsedMs =
+        driveModel.samples[static_cast<size_t>(i)].tick - driveModel.samples[static_cast<size_t>(record.startSample)].tick;
+    out += formatDuration(elapsedMs);
+    out += ',';
+    appendFixed2(out, p.x);
+    out += ',';
+    appendFixed2(out, p.z);
+    out += ',';
+    // Metres above the lap's lowest point.
+    const double lowest = driveModel.lapAltitudeRange[static_cast<size_t>(lap)].lowest;
+    appendFixed2(out, (record.boxCentre.y + p.y - lowest) * 1000.0);
+    out += ',';
+    appendFixed2(out, p.speed);
+    if (driveModel.cornerMarks[static_cast<size_t>(i)] == CORNER_APEX) {
+        out += ",C=";
+        out += std::to_string(++apexNumber);
+    }
+    out += "\r\n";
+}
+
+}  // namespace
+
+std::string lapCsvText(int lap) {
+    if (driveModel.loaded == 0 || !isLapCut(lap)) return {};
+    const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
+    std::string out = csvHeaderSjis();
+    out.reserve(out.size() + 48 * static_cast<size_t>(record.endSample - record.startSample + 1));
+    int apexNumber = 0;
+    for (int i = record.startSample; i <= record.endSample; ++i) appendRow(out, lap, i, apexNumber);
+    return out;
+}
+
+int writeLapCsvFor(int lap, const std::string& path) {
+    const std::string text = lapCsvText(lap);
+    if (text.empty()) return CSV_NO_LAP;
+    return writeFileAtomically(path, text) ? CSV_WRITTEN : CSV_WRITE_FAILED;
+}
+
+int writeLapCsv(const std::string& path) { return writeLapCsvFor(driveModel.currentLap, path); }
+
+std::string proposedCsvName(const Course& course, int lap) {
+    std::string name = sjisToUtf8(fixedText(course.name));
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return name + "-" + std::to_string(lap + 1) + ".csv";
+}
