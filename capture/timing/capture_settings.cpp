@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "capture/gps/gps_state.h"
-#include "capture/timing/atomic_file.h"
+#include "common/atomic_file.h"
 #include "capture/timing/beacon.h"
 #include "common/record_io.h"
 #include "common/sjis.h"

@@ -6,7 +6,7 @@
 
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
-#include "capture/timing/atomic_file.h"
+#include "common/atomic_file.h"
 #include "common/record_io.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "capture/gps/gps_state.h"
-#include "capture/timing/atomic_file.h"
+#include "common/atomic_file.h"
 #include "capture/timing/lap_timing.h"
 #include "common/record_io.h"
 #include "platform/exe_directory.h"

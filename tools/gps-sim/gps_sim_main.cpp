@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/atomic_file.h"
 #include "tools/gps-sim/emission_plan.h"
 #include "tools/gps-sim/nmea_replay.h"
 #include "tools/gps-sim/pty_port.h"
@@ -64,7 +65,7 @@ std::unique_ptr<EmissionSource> prepareSource(const SimOptions& o, std::string& 
     }
     if (o.point) {
         std::vector<Pass> passes = passesOfPoint(*built.drive, *o.point, o.passRadiusM);
-        error = writeFileAtomically(o.truthPath, formatTruth(passes, o.speedup, truthHeader(o, *built.drive)));
+        error = writeFileAtomically(o.truthPath, formatTruth(passes, o.speedup, truthHeader(o, *built.drive))).error;
         if (!error.empty()) return nullptr;
     }
     return makeFixSource(std::move(*built.drive), o);

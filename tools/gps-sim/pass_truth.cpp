@@ -127,19 +127,4 @@ std::string formatTruth(const std::vector<Pass>& passes, double speedup, const s
     return text;
 }
 
-std::string writeFileAtomically(const std::string& path, const std::string& content) {
-    std::string temporary = path + ".tmp." + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) return "cannot create " + temporary + ": " + std::strerror(errno);
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = ::fsync(::fileno(f)) == 0 && ok;
-    int savedErrno = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return "";
-    if (ok) savedErrno = errno;
-    std::remove(temporary.c_str());
-    return "cannot write " + path + ": " + std::strerror(savedErrno);
-}
-
 }  // namespace gpssim

@@ -26,8 +26,5 @@ std::vector<Pass> findPasses(const Motion& motion, PlanePoint point, double radi
 std::string formatTruth(const std::vector<Pass>& passes, double speedup,
                         const std::vector<std::string>& headerLines);
 
-// Writes `content` to `path` through a temporary file in the same folder, so a
-// reader never sees a half-written file. Returns "" or an error text.
-std::string writeFileAtomically(const std::string& path, const std::string& content);
 
 }  // namespace gpssim

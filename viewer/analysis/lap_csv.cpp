@@ -5,7 +5,7 @@
 
 #include "common/duration.h"
 #include "common/sjis.h"
-#include "viewer/analysis/atomic_file.h"
+#include "common/atomic_file.h"
 #include "viewer/analysis/drive_model.h"
 
 namespace {
@@ -63,7 +63,8 @@ std::string lapCsvText(int lap) {
 int writeLapCsvFor(int lap, const std::string& path) {
     const std::string text = lapCsvText(lap);
     if (text.empty()) return CSV_NO_LAP;
-    return writeFileAtomically(path, text) ? CSV_WRITTEN : CSV_WRITE_FAILED;
+    return writeFileAtomically(path, text).status == FileWriteStatus::WRITTEN ? CSV_WRITTEN
+                                                                         : CSV_WRITE_FAILED;
 }
 
 int writeLapCsv(const std::string& path) { return writeLapCsvFor(driveModel.currentLap, path); }

@@ -6,7 +6,7 @@
 
 #include "common/record_io.h"
 #include "platform/exe_directory.h"
-#include "viewer/analysis/atomic_file.h"
+#include "common/atomic_file.h"
 
 namespace {
 
@@ -16,7 +16,10 @@ std::FILE* openForUpdate(const std::string& path) { return std::fopen(path.c_str
 template <typename T>
 int writeImage(const std::string& path, const T& record) {
     const auto* bytes = reinterpret_cast<const char*>(&record);
-    return writeFileAtomically(path, std::string_view(bytes, sizeof(T))) ? 0 : 1;
+    return writeFileAtomically(path, std::string_view(bytes, sizeof(T))).status ==
+                   FileWriteStatus::WRITTEN
+               ? 0
+               : 1;
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 
 enum class FileWriteStatus {
     WRITTEN,         // the complete file is in place
@@ -27,3 +28,6 @@ struct FileWriteResult {
 FileWriteResult writeFileAtomically(const std::string& path,
                                     const std::function<bool(std::FILE*)>& write,
                                     bool keepExisting = false);
+
+// Convenience form for content already in memory.
+FileWriteResult writeFileAtomically(const std::string& path, std::string_view bytes);

@@ -1,4 +1,4 @@
-#include "capture/timing/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -84,4 +84,10 @@ FileWriteResult writeFileAtomically(const std::string& path,
     }
     result.status = FileWriteStatus::WRITTEN;
     return result;
+}
+
+FileWriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+    return writeFileAtomically(path, [bytes](std::FILE* file) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
 }
