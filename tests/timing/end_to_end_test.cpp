@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "capture/gps/geodesy.h"
-#include "child_process.h"
+#include "tests/support/child_process.h"
 #include "common/records.h"
 
 namespace {
