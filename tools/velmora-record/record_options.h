@@ -14,6 +14,16 @@ struct RecordOptions {
     bool binary = false;                 // the receiver speaks the binary protocol
     std::optional<std::string> logDirectory;
     bool help = false;
+
+    // --make-course: write a course file from known coordinates and exit.
+    bool makeCourse = false;
+    struct LatLon {
+        double latitude = 0.0;   // degrees, north positive
+        double longitude = 0.0;  // degrees, east positive
+    };
+    std::vector<LatLon> points;  // one or two
+    int courseType = 0;          // CourseType
+    std::string courseName;      // UTF-8
 };
 
 struct ParsedOptions {

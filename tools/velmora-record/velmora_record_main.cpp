@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/timing/beacon.h"
 #include "capture/timing/capture_settings.h"
@@ -92,6 +93,34 @@ int reportDriveLog(const DriveLogResult& log) {
     }
 }
 
+// Builds the course from the command line's points and saves it.
+int makeCourse(const RecordOptions& o) {
+    const std::string& path = o.coursePath;
+    const std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+    if (tail != ".gps" && tail != ".GPS") {
+        // The capture program would refuse to load it.
+        std::fprintf(stderr, "velmora-record: a course file name ends in .gps or .GPS: %s\n", path.c_str());
+        return 2;
+    }
+    clearCourse();
+    for (const RecordOptions::LatLon& p : o.points) {
+        GeoPoint& point = course.points[course.pointCount++];
+        point.latitude = p.latitude;
+        point.longitude = p.longitude;
+        toGeocentric(point, 0);
+    }
+    course.courseType = o.courseType;
+    const std::string name = utf8ToSjis(o.courseName);
+    std::snprintf(course.name, sizeof course.name, "%s", name.c_str());
+    if (saveCourse(o.coursePath.c_str()) != 0) {
+        std::fprintf(stderr, "velmora-record: cannot write course file %s (a .gps or .GPS file): %s\n",
+                     o.coursePath.c_str(), std::strerror(errno));
+        return 1;
+    }
+    std::printf("course: %s\n", o.coursePath.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,6 +133,7 @@ int main(int argc, char** argv) {
         std::fputs(RECORD_USAGE, stdout);
         return 0;
     }
+    if (parsed.options.makeCourse) return makeCourse(parsed.options);
     applyDefaultSettings();
     loadSettings();  // a missing file keeps the defaults
     applyOverrides(parsed.options);
