@@ -64,10 +64,16 @@ std::string lapTableCsv() {
             continue;
         }
         const LapRecord& r = driveModel.laps[static_cast<size_t>(lap)];
-        out += ",1," + formatDuration(static_cast<uint32_t>(r.lapTimeMs)) + "," + std::to_string(r.lapTimeMs);
-        for (double v : {r.distanceKm}) out += "," + formatFixed(v, 6);
+        const auto cell = [&out](const std::string& text) {
+            out += ',';
+            out += text;
+        };
+        cell("1");
+        cell(formatDuration(static_cast<uint32_t>(r.lapTimeMs)));
+        cell(std::to_string(r.lapTimeMs));
+        cell(formatFixed(r.distanceKm, 6));
         for (double v : {r.avgSpeed, r.maxSpeed, r.avgPower, r.maxPower, r.cornerAvgSpeed, r.cornerMaxSpeed}) {
-            out += "," + formatFixed(v, 3);
+            cell(formatFixed(v, 3));
         }
         out += "\n";
     }
