@@ -101,6 +101,14 @@ struct SerialPort {
     int32_t stopBits = STOP_BITS_ONE;          // STOP_BITS_*
 };
 static_assert(sizeof(SerialPort) == 276);
+
+// A closed port with the given name and speed, 8 data bits, no parity, one stop bit.
+constexpr SerialPort closedSerialPort(const char* name, int32_t baudRate) {
+    SerialPort port;
+    for (int i = 0; name[i] != '\0' && i < SERIAL_PORT_NAME_BYTES - 1; ++i) port.portName[i] = name[i];
+    port.baudRate = baudRate;
+    return port;
+}
 static_assert(offsetof(SerialPort, handle) == 0);
 static_assert(offsetof(SerialPort, portName) == 4);
 static_assert(offsetof(SerialPort, baudRate) == 260);

@@ -4,7 +4,7 @@
 #include <mutex>
 
 GpsFix gpsFix;
-SerialPort gpsPort;
+SerialPort gpsPort = closedSerialPort("COM1", 38400);  // constant-initialised: no start-up order
 int32_t binaryReceiver = 0;
 int32_t datum = 0;
 Course course;
@@ -19,19 +19,6 @@ namespace {
 // sees a latitude of one fix with the longitude of the next.
 std::mutex publishedLock;
 PositionTriple published;
-
-void setDefaultGpsPort(SerialPort& port) {
-    port = SerialPort{};
-    std::strcpy(port.portName, "COM1");
-    port.baudRate = 38400;
-    port.byteSize = 8;
-    port.parity = PARITY_NONE;
-    port.stopBits = STOP_BITS_ONE;
-}
-
-struct DefaultPortSetter {
-    DefaultPortSetter() { setDefaultGpsPort(gpsPort); }
-} defaultPortSetter;
 
 }  // namespace
 
@@ -53,7 +40,7 @@ void resetGpsStateForTests() {
     gpsFix.satellites = 0;
     gpsFix.quality = 0;
     gpsFix.fixReceived = 0;
-    setDefaultGpsPort(gpsPort);
+    gpsPort = closedSerialPort("COM1", 38400);
     binaryReceiver = 0;
     datum = 0;
     course = Course{};

@@ -7,7 +7,7 @@
 #include "capture/timing/lap_timing.h"
 #include "platform/tick.h"
 
-SerialPort beaconPort;
+SerialPort beaconPort = closedSerialPort("COM2", 9600);
 std::atomic<int32_t> beaconStop{0};
 std::atomic<int32_t> motecRunning{0};
 std::atomic<int32_t> beaconPulseCount{0};

@@ -12,26 +12,13 @@
 
 CaptureSettings captureSettings;
 
-namespace {
-
-void setPort(SerialPort& port, const char* name, int32_t baudRate) {
-    port = SerialPort{};
-    std::snprintf(port.portName, sizeof port.portName, "%s", name);
-    port.baudRate = baudRate;
-    port.byteSize = 8;
-    port.parity = PARITY_NONE;
-    port.stopBits = STOP_BITS_ONE;
-}
-
-}  // namespace
-
 void applyDefaultSettings() {
     captureSettings = CaptureSettings{};
     const std::string name = utf8ToSjis("トラック1");
     std::snprintf(captureSettings.lastCourseName, sizeof captureSettings.lastCourseName, "%s",
                   name.c_str());
-    setPort(gpsPort, "COM1", 38400);
-    setPort(beaconPort, "COM2", 9600);
+    gpsPort = closedSerialPort("COM1", 38400);
+    beaconPort = closedSerialPort("COM2", 9600);
     datum = captureSettings.datum;
     binaryReceiver = captureSettings.binaryReceiver;
 }
