@@ -24,26 +24,26 @@ LogSample sampleAt(double northM, double eastM, double altitudeM, uint32_t tickM
 
 // A car driving north at a steady speed, one sample every `periodMs`, with
 // lap marks at the listed samples; passCount is set to the number of marks.
-DriveLogImage straightDrive(int sampleCount, uint32_t periodMs, double speedKmh,
-                            const std::vector<int>& markedSamples, int32_t courseType = COURSE_LOOP,
-                            uint32_t firstTickMs = 1000);
+DriveLogImage straightDrive(int sampleCount, uint32_t periodMs, double speedKmh, const std::vector<int>& marks,
+                            int32_t courseType = COURSE_LOOP, uint32_t firstTickMs = 1000);
 
-// A car at `speedKmh` around a closed rounded rectangle (`lengthM` north by
-// `widthM` east, corner radius `cornerM`), sampled every `periodMs`, long
-// enough for `laps` laps between passes; the sample after each pass of the
-// start point is marked. Returns the path length in metres through `pathM`.
-DriveLogImage circuitDrive(int laps, uint32_t periodMs, double speedKmh, double lengthM, double widthM,
-                           double cornerM, double* pathM);
+// A car at `speedKmh` round a stadium (two `straightM` straights joined by
+// half-turns of `radiusM`), an out-lap and then `laps` laps; the sample after
+// each pass of the middle of the west straight is marked. The length of one
+// lap in metres goes to `lapM`.
+DriveLogImage stadiumDrive(int laps, uint32_t periodMs, double speedKmh, double straightM, double radiusM,
+                           double* lapM = nullptr);
 
-// A recorded track (CSV: time_s,lat,lon,alt_m) resampled every `periodMs`,
-// with marks on the second and the last sample (one loop lap over it all).
-DriveLogImage trackDrive(const std::string& csvPath, uint32_t periodMs);
+// A recorded track (CSV: time_s,lat,lon,alt_m), every `everyNth` row, with
+// marks on the second and the last sample (one loop lap over it all).
+DriveLogImage trackDrive(const std::string& csvPath, int everyNth);
 
 // The file image: count, samples, pass log, course block (+ 4 zero bytes).
 std::string driveLogBytes(const DriveLogImage& image);
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
-void writeDriveLogFile(const std::string& path, const DriveLogImage& image);
+// The parts of `text` between separators (lines, fields); no empty last part.
+std::vector<std::string> split(const std::string& text, const std::string& separator);
 
 // Puts the image into the drive model directly (no file), ready for analyseDrive.
 void installDrive(const DriveLogImage& image);

@@ -1,62 +1,26 @@
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "common/atomic_file.h"
 
-namespace {
+#include <gtest/gtest.h>
 
-namespace fs = std::filesystem;
+#include "tests/support/temp_dir.h"
 
-class AtomicFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("atomic_file_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    fs::path dir;
-};
-
-TEST_F(AtomicFile, ReplacesTheTargetAndLeavesNoTemporary) {
-    const std::string path = (dir / "a.bin").string();
+TEST(AtomicFile, ReplacesTheTargetWholeOrNotAtAllAndLeavesNoTemporary) {
+    TempDir dir;
+    const std::string path = dir / "a.bin";
     ASSERT_EQ(writeFileAtomically(path, std::string_view("old")).status, FileWriteStatus::WRITTEN);
     ASSERT_EQ(writeFileAtomically(path, std::string_view("new\0x", 5)).status,
               FileWriteStatus::WRITTEN);
-    EXPECT_EQ(read(path), std::string("new\0x", 5));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
+    EXPECT_EQ(readFile(path), std::string("new\0x", 5));
+
+    const FileWriteResult failed = writeFileAtomically(path, [](std::FILE*) { return false; });
+    EXPECT_EQ(failed.status, FileWriteStatus::FAILED);
+    EXPECT_NE(failed.error.find(path), std::string::npos) << "the message names the file";
+    const FileWriteResult kept = writeFileAtomically(
+        path, [](std::FILE* f) { return std::fputs("second", f) >= 0; }, /*keepExisting=*/true);
+    EXPECT_EQ(kept.status, FileWriteStatus::TARGET_EXISTS);
+    EXPECT_EQ(readFile(path), std::string("new\0x", 5));
+    EXPECT_EQ(dir.entries(), 1);
+    EXPECT_EQ(writeFileAtomically(dir / "no/c.bin", std::string_view("x")).status,
+              FileWriteStatus::FAILED);
 }
 
-TEST_F(AtomicFile, FailedWriteKeepsTheOldFileAndNamesIt) {
-    const std::string path = (dir / "b.bin").string();
-    ASSERT_EQ(writeFileAtomically(path, std::string_view("keep")).status, FileWriteStatus::WRITTEN);
-    FileWriteResult r = writeFileAtomically(path, [](std::FILE*) { return false; });
-    EXPECT_EQ(r.status, FileWriteStatus::FAILED);
-    EXPECT_NE(r.error.find(path), std::string::npos);
-    EXPECT_EQ(read(path), "keep");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1);
-
-    FileWriteResult missing = writeFileAtomically((dir / "no" / "c.bin").string(), std::string_view("x"));
-    EXPECT_EQ(missing.status, FileWriteStatus::FAILED);
-    EXPECT_FALSE(missing.error.empty());
-}
-
-TEST_F(AtomicFile, KeepExistingNeverReplaces) {
-    const std::string path = (dir / "c.bin").string();
-    ASSERT_EQ(writeFileAtomically(path, std::string_view("first")).status, FileWriteStatus::WRITTEN);
-    FileWriteResult r = writeFileAtomically(
-        path, [](std::FILE* f) { return std::fputs("second", f) >= 0; }, true);
-    EXPECT_EQ(r.status, FileWriteStatus::TARGET_EXISTS);
-    EXPECT_EQ(read(path), "first");
-}
-
-}  // namespace

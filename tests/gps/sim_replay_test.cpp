@@ -3,27 +3,18 @@
 // the reader is decoded, the lap check runs after each, nothing wedges, and
 // the fixes are exactly the ones the decoding rules accept.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cctype>
-#include <chrono>
 #include <filesystem>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <thread>
 
 #include "capture/gps/gps_reader.h"
-#include "capture/gps/gps_state.h"
-#include "pty_pair.h"
-#include "recording_sink.h"
-
-extern char** environ;
+#include "gps_test_support.h"
+#include "tests/support/child_process.h"
+#include "tests/support/pty.h"
 
 namespace {
 
@@ -32,61 +23,8 @@ std::atomic<int> ggaFixes{0}, rmcFixes{0}, lines{0};
 void countFixes(const char* line, int length, SentenceResult result) {
     ++lines;
     if (result != SentenceResult::Fix) return;
-    const std::string_view name = nmeaSentenceName(length, line);
-    (name.substr(2) == "GGA" ? ggaFixes : rmcFixes)++;
+    (nmeaSentenceName(length, line).substr(2) == "GGA" ? ggaFixes : rmcFixes)++;
 }
-
-// gps-sim replay FILE: prints the pty path first, sends every line at once
-// (the pty holds what the reader has not taken yet) once a reader has opened
-// and purged the port, and keeps the terminal until the reader closes it.
-class Simulator {
-public:
-    explicit Simulator(const std::string& capture) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string program = std::string(BIN_DIR) + "/gps-sim";
-        // A generous settle time: the reader's purge on open must come first
-        // even on a loaded machine. The open time-out ends an orphaned
-        // simulator should this test die before opening the port.
-        std::string args[] = {program, "replay", capture, "--line-interval-ms", "0", "--hold",
-                              "--settle-ms", "500", "--open-timeout", "120"};
-        char* argv[std::size(args) + 1] = {};
-        for (size_t i = 0; i < std::size(args); ++i) argv[i] = args[i].data();
-        if (posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        stdout_ = out[0];
-    }
-    ~Simulator() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (stdout_ >= 0) close(stdout_);
-    }
-    // The first line of its output, "" when none comes within the time-out.
-    std::string devicePath(int timeoutMs = 30000) {
-        std::string line;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{stdout_, POLLIN, 0};
-            if (poll(&p, 1, 50) <= 0) continue;
-            char c;
-            if (read(stdout_, &c, 1) != 1) break;
-            if (c == '\n') return line;
-            line += c;
-        }
-        return "";
-    }
-
-private:
-    pid_t pid_ = -1;
-    int stdout_ = -1;
-};
 
 struct SimCase {
     const char* file;
@@ -138,36 +76,35 @@ void PrintTo(const SimCase& c, std::ostream* os) { *os << c.file; }
 constexpr double DEGREES_TOLERANCE = 1e-6;  // ~0.1 m
 constexpr double ALTITUDE_TOLERANCE_M = 1e-3;
 
-class SimulatedReceiver : public ::testing::TestWithParam<SimCase> {};
+class SimulatedReceiver : public GpsTest, public ::testing::WithParamInterface<SimCase> {};
 
 TEST_P(SimulatedReceiver, CaptureGivesExactlyTheAcceptedFixes) {
     const SimCase& c = GetParam();
-    if (!std::filesystem::exists(std::string(BIN_DIR) + "/gps-sim")) {
-        GTEST_SKIP() << "gps-sim is not built";
-    }
-    resetGpsStateForTests();
-    RecordingSink sink;
     ggaFixes = rmcFixes = lines = 0;
-    Simulator sim(std::string(TEST_DATA_DIR) + "/nmea/" + c.file);
-    const std::string path = sim.devicePath();
-    ASSERT_FALSE(path.empty());
+    // gps-sim prints the pty path first, sends every line at once once a reader
+    // has opened and purged the port (a generous settle time: the purge must
+    // come first even on a loaded machine), and keeps the terminal until the
+    // reader closes it. The open time-out ends an orphaned simulator.
+    ChildProcess sim({std::string(BIN_DIR) + "/gps-sim", "replay",
+                      std::string(TEST_DATA_DIR) + "/nmea/" + c.file, "--line-interval-ms", "0",
+                      "--hold", "--settle-ms", "500", "--open-timeout", "120"});
+    std::string path;
+    ASSERT_TRUE(sim.readLine(path, 30000));
     setPortName(gpsPort, path);
     setLineObserver(countFixes);
     ASSERT_EQ(openGpsPort(), 0);
     // Under sanitizers on a loaded machine a line may take several ms.
     const bool allLines = eventually([&] { return lines >= c.lines; }, 120000);
-    // Any line beyond the expected ones would arrive now.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // any extra line arrives now
     closeGpsPort();
     setLineObserver(nullptr);
 
     EXPECT_TRUE(allLines) << "reader stalled after " << lines << " lines";
     EXPECT_EQ(lines.load(), c.lines);
-    EXPECT_EQ(sink.passChecks.load(), lines.load());  // the lap check follows every line
+    EXPECT_EQ(sink.passChecks.load(), lines.load()) << "the lap check follows every line";
     EXPECT_EQ(ggaFixes.load(), c.gga);
     EXPECT_EQ(rmcFixes.load(), c.rmc);
     EXPECT_EQ(gpsFix.fixReceived.load(), c.gga > 0 ? 1 : 0);
-
     const PositionTriple fix = readPublishedPosition();
     EXPECT_NEAR(fix.latitude, c.latitude, DEGREES_TOLERANCE);
     EXPECT_NEAR(fix.longitude, c.longitude, DEGREES_TOLERANCE);
@@ -176,15 +113,12 @@ TEST_P(SimulatedReceiver, CaptureGivesExactlyTheAcceptedFixes) {
     EXPECT_NEAR(live.latitude, c.liveLeftLastFix ? 0.0 : c.latitude, DEGREES_TOLERANCE);
     EXPECT_NEAR(live.longitude, c.liveLeftLastFix ? 0.0 : c.longitude, DEGREES_TOLERANCE);
     EXPECT_NEAR(live.altitude, c.altitude, ALTITUDE_TOLERANCE_M);
-    resetGpsStateForTests();
 }
 
 // One test per capture, so ctest can run them side by side.
 std::string caseName(const ::testing::TestParamInfo<SimCase>& info) {
     std::string name = std::filesystem::path(info.param.file).stem().string();
-    for (char& ch : name) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    }
+    for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
     return name;
 }
 

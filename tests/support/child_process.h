@@ -1,5 +1,5 @@
-// Starting the command-line tools from tests: stdout through a pipe, stderr
-// inherited so that their messages land in the test log.
+// Starting the command-line tools from tests: stdout through a pipe (stderr
+// too when asked, else inherited so that messages land in the test log).
 #pragma once
 
 #include <fcntl.h>
@@ -10,16 +10,18 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& argv) {
+    explicit ChildProcess(const std::vector<std::string>& argv, bool withStderr = false) {
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(out[1], STDOUT_FILENO);
+            if (withStderr) ::dup2(out[1], STDERR_FILENO);
             std::vector<char*> args;
             for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
             args.push_back(nullptr);
@@ -39,10 +41,9 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool started() const { return pid_ > 0; }
     void signal(int number) const { ::kill(pid_, number); }
 
-    // Next stdout line without its newline; false at end of output or after `timeoutMs`.
+    // Next output line without its newline; false at the end of output or after `timeoutMs`.
     bool readLine(std::string& line, int timeoutMs) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
@@ -59,12 +60,16 @@ public:
             if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
             char buffer[4096];
             const ssize_t got = ::read(out_, buffer, sizeof buffer);
-            if (got <= 0) return false;
+            if (got <= 0) {  // end of output: an unended last line still counts
+                line.swap(pending_);
+                pending_.clear();
+                return !line.empty();
+            }
             pending_.append(buffer, static_cast<size_t>(got));
         }
     }
 
-    // Exit status, or -1 when it has not ended within `timeoutMs`.
+    // Exit status (128 + signal when killed), or -1 when it has not ended within `timeoutMs`.
     int wait(int timeoutMs) {
         for (int waited = 0; waited <= timeoutMs; waited += 10) {
             int status = 0;
@@ -83,3 +88,12 @@ private:
     bool exited_ = false;
     std::string pending_;
 };
+
+// Runs a tool to its end: its exit status and everything it printed.
+inline std::pair<int, std::string> runToEnd(const std::vector<std::string>& argv,
+                                            bool withStderr = false) {
+    ChildProcess child(argv, withStderr);
+    std::string output;
+    for (std::string line; child.readLine(line, 60000);) output += line + "\n";
+    return {child.wait(60000), output};
+}

@@ -1,8 +1,8 @@
-// A capture sink that records what the GPS side hands to the user interface.
+// A capture sink that records what the cores hand to the user interface; it
+// is the process's sink while it lives.
 #pragma once
 
 #include <atomic>
-#include <map>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -19,10 +19,13 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         texts_.emplace_back(controlId, std::string(utf8));
     }
+    void playCue(int cue) override {
+        std::lock_guard<std::mutex> guard(lock_);
+        cues_.push_back(cue);
+    }
     void checkPointPasses() override { ++passChecks; }
     void pollFlash() override { ++flashPolls; }
-    void showCoursePoints() override { ++coursePointShows; }
-    void refreshCommandStates() override { ++commandRefreshes; }
+    void showFlash() override { ++flashes; }
 
     // Last text written to a control, "" when none.
     std::string text(int controlId) const {
@@ -36,21 +39,19 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         return texts_;
     }
-    size_t textCount() const {
+    std::vector<int> cues() const {
         std::lock_guard<std::mutex> guard(lock_);
-        return texts_.size();
+        return cues_;
     }
     void clear() {
         std::lock_guard<std::mutex> guard(lock_);
         texts_.clear();
     }
 
-    std::atomic<int> passChecks{0};
-    std::atomic<int> flashPolls{0};
-    std::atomic<int> coursePointShows{0};
-    std::atomic<int> commandRefreshes{0};
+    std::atomic<int> passChecks{0}, flashPolls{0}, flashes{0};
 
 private:
     mutable std::mutex lock_;
     std::vector<std::pair<int, std::string>> texts_;
+    std::vector<int> cues_;
 };

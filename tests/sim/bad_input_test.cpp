@@ -3,42 +3,9 @@
 #include <sstream>
 
 #include "tools/gps-sim/sim_options.h"
+#include "tools/gps-sim/track_csv.h"
 
 using namespace gpssim;
-
-namespace {
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    for (std::string w; in >> w;) out.push_back(w);
-    return out;
-}
-
-ParsedOptions parse(const std::string& line) { return parseSimOptions(words(line)); }
-
-}  // namespace
-
-TEST(CommandLine, AcceptsEachModeWithItsOptions) {
-    ParsedOptions loop = parse("loop --circle 35.1,139.2,80 --speed=90 --laps 3 --start-utc 235950 --date 311225 "
-                               "--point 35.1,139.2007 --truth /tmp/t --binary-kind 36");
-    ASSERT_EQ(loop.error, "");
-    const SimOptions& o = loop.options;
-    ASSERT_TRUE(o.circle);
-    EXPECT_DOUBLE_EQ(o.circle->radiusM, 80.0);
-    EXPECT_DOUBLE_EQ(o.speedKmh, 90.0);
-    EXPECT_EQ(o.startUtc.hour, 23);
-    EXPECT_EQ(o.startUtc.month, 12);
-    EXPECT_TRUE(o.binary);  // implied by --binary-kind
-    EXPECT_EQ(o.binaryKind, BinaryKind::Only36);
-
-    ParsedOptions profile = parse("out-and-back --waypoints 35,139;35.01,139;35.01,139.01; --speed-profile 50;80;30");
-    ASSERT_EQ(profile.error, "");
-    EXPECT_EQ(profile.options.speedProfileKmh, (std::vector<double>{50, 80, 30}));
-    EXPECT_EQ(parse("track t.csv --laps 2 --link /tmp/gps --hold").error, "");
-    EXPECT_EQ(parse("replay x.nmea --paced --speedup 10").error, "");
-    EXPECT_TRUE(parse("loop --bogus -h").options.help);
-}
 
 TEST(CommandLine, RejectsMistakesWithAMessageNamingThem) {
     struct Bad {
@@ -67,11 +34,31 @@ TEST(CommandLine, RejectsMistakesWithAMessageNamingThem) {
         {"track", "needs a FILE"},
         {"track t.csv --speed 50", "does not apply to track"},
         {"replay c.nmea --binary", "does not apply to replay"},
-        {"replay c.nmea --point 35,139 --truth t", "does not apply to replay"},
         {"replay a b c", "unexpected argument"},
     };
     for (const Bad& b : cases) {
-        ParsedOptions p = parse(b.line);
-        EXPECT_NE(p.error.find(b.mentions), std::string::npos) << "\"" << b.line << "\" gave: " << p.error;
+        std::istringstream in(b.line);
+        std::vector<std::string> words;
+        for (std::string w; in >> w;) words.push_back(w);
+        std::string error = parseSimOptions(words).error;
+        EXPECT_NE(error.find(b.mentions), std::string::npos) << "\"" << b.line << "\" gave: " << error;
+    }
+}
+
+TEST(TrackCsv, BadRowsAreRefusedNamingTheLine) {
+    struct Bad {
+        const char* text;
+        const char* error;
+    };
+    const Bad cases[] = {
+        {"time_s,lat,lon\r\n0,31,121\r\n1,31.1\r\n", "line 3: expected time_s,lat,lon[,alt_m]"},
+        {"0,31,121\n\n1,95,121\n", "line 3: bad latitude"},
+        {"0,31,121\n1,31,abc\n", "line 2: bad longitude"},
+        {"0,31,121\n-1,31,121\n", "line 2: time goes backwards"},
+        {"0,31,121\n1,31,121,nan\n", "line 2: bad altitude"},
+        {"time_s,lat,lon\n0,31,121\n0,31,121\n", "fewer than two track rows"},
+    };
+    for (const Bad& b : cases) {
+        EXPECT_EQ(parseTrackCsv(b.text).error, b.error) << b.text;
     }
 }

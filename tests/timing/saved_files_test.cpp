@@ -1,0 +1,128 @@
+// The files the capture side keeps: courses and settings.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "capture/timing/beacon.h"
+#include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
+#include "timing_test_support.h"
+
+namespace {
+
+// A two-point course with a name, as a file would hold it.
+Course sample() {
+    Course c;
+    c.pointCount = 2;
+    c.points[0] = {35.3693, 138.9265};
+    c.points[1] = {35.3712, 138.9301};
+    c.points[0].altitude = 580.0;
+    for (GeoPoint& p : c.points) toGeocentric(p);
+    std::strcpy(c.name, "\x83\x67\x83\x89\x83\x62\x83\x4e\x31");  // "トラック1" in Shift-JIS
+    c.courseType = COURSE_OPEN;
+    return c;
+}
+
+using CourseTest = TimingTest;
+
+TEST_F(CourseTest, SavedCourseLoadsBackByteForByte) {
+    course = sample();
+    ASSERT_EQ(saveCourse((directory / "fuji.gps").c_str()), 0);
+    const std::string saved = readFile(directory / "fuji.gps");
+    ASSERT_EQ(saved.size(), sizeof(Course));
+    EXPECT_EQ(std::memcmp(saved.data(), &course, sizeof(Course)), 0);
+    clearCourse();
+    ASSERT_EQ(loadCourse((directory / "fuji.gps").c_str()), 0);
+    ASSERT_EQ(saveCourse((directory / "again.gps").c_str()), 0);
+    EXPECT_EQ(readFile(directory / "again.gps"), saved);
+    EXPECT_EQ(directory.entries(), 2) << "no temporary file is left";
+    EXPECT_EQ(saveCourse((directory / "no/such/folder/x.gps").c_str()), 1);
+}
+
+TEST_F(CourseTest, LoadRecomputesGeocentricUnderTheFilesDatum) {
+    Course c = sample();
+    c.courseDatum = 1;                                                 // Tokyo
+    c.points[0].ecefX = c.points[0].ecefY = c.points[0].ecefZ = 0.0;  // stale values
+    writeFile(directory / "tokyo.GPS", &c, sizeof c);
+    ASSERT_EQ(loadCourse((directory / "tokyo.GPS").c_str()), 0);
+    GeoPoint expected = c.points[0];
+    toGeocentric(expected, 1);
+    EXPECT_DOUBLE_EQ(course.points[0].ecefX, expected.ecefX);
+    EXPECT_DOUBLE_EQ(course.points[0].ecefZ, expected.ecefZ);
+    EXPECT_EQ(datum, 0) << "the configured datum is restored";
+}
+
+TEST_F(CourseTest, RefusedLoadsLeaveTheCourseUnchanged) {
+    Course c = sample();
+    writeFile(directory / "mixed.Gps", &c, sizeof c);  // only ".gps" or ".GPS"
+    writeFile(directory / "noext", &c, sizeof c);
+    c.pointCount = 3;
+    writeFile(directory / "three.gps", &c, sizeof c);
+    c.pointCount = -1;
+    writeFile(directory / "negative.gps", &c, sizeof c);
+    course.pointCount = 1;
+    std::strcpy(course.name, "kept");
+    const Course before = course;
+    for (const char* leaf : {"mixed.Gps", "noext", "three.gps", "negative.gps", "missing.gps"}) {
+        EXPECT_EQ(loadCourse((directory / leaf).c_str()), 1) << leaf;
+        EXPECT_EQ(std::memcmp(&course, &before, sizeof course), 0) << leaf;
+    }
+    EXPECT_EQ(loadCourse(nullptr), 1);
+}
+
+using SettingsTest = TimingTest;
+
+TEST_F(SettingsTest, SavedBlocksSitAtTheirOffsetsAndLoadBack) {
+    EXPECT_EQ(loadSettings(), 1) << "first run: no file yet";
+    captureSettings.pointOffset = 22.5;
+    captureSettings.flashColour = 0x00FF8000;
+    datum = 1;  // set through the GPS state, as the port dialog does
+    binaryReceiver = 1;
+    std::strcpy(gpsPort.portName, "/dev/ttyUSB0");
+    gpsPort.handle = 17;  // an open descriptor is not stored
+    beaconPort.baudRate = 19200;
+    ASSERT_EQ(saveSettings(), 0);
+    const std::string image = readFile(settingsPath());
+    ASSERT_EQ(image.size(), 864u);
+    const auto int32At = [&](size_t offset) {
+        int32_t value;
+        std::memcpy(&value, image.data() + offset, 4);
+        return value;
+    };
+    EXPECT_EQ(int32At(24), 1);           // datum
+    EXPECT_EQ(int32At(300), 0x00FF8000);  // flash colour
+    EXPECT_EQ(int32At(304), 1);          // binary receiver
+    EXPECT_EQ(int32At(312), 0);          // GPS port handle
+    EXPECT_STREQ(image.data() + 316, "/dev/ttyUSB0");
+    EXPECT_STREQ(image.data() + 592, "COM2");
+    EXPECT_EQ(int32At(588 + 260), 19200);
+
+    applyDefaultSettings();
+    ASSERT_EQ(loadSettings(), 0);
+    EXPECT_EQ(captureSettings.pointOffset, 22.5);
+    EXPECT_EQ(datum + binaryReceiver, 2);
+    EXPECT_STREQ(gpsPort.portName, "/dev/ttyUSB0");
+    EXPECT_EQ(beaconPort.baudRate, 19200);
+    platform::setExeDirectoryForTests(directory / "missing");
+    EXPECT_EQ(saveSettings(), 1);
+}
+
+TEST_F(SettingsTest, ShortFileChangesOnlyWhatItHolds) {
+    CaptureSettings options;
+    options.pointOffset = 30.0;
+    SerialPort port;
+    port.handle = 99;
+    std::strcpy(port.portName, "COM7");
+    port.baudRate = 4800;
+    std::string image(reinterpret_cast<const char*>(&options), sizeof options);
+    image.append(reinterpret_cast<const char*>(&port), 100);  // ends inside the GPS port block
+    writeFile(settingsPath(), image.data(), image.size());
+    ASSERT_EQ(loadSettings(), 0);
+    EXPECT_EQ(captureSettings.pointOffset, 30.0);
+    EXPECT_STREQ(gpsPort.portName, "COM7");
+    EXPECT_EQ(gpsPort.baudRate, 38400);
+    EXPECT_EQ(gpsPort.handle, 0) << "handles are cleared after reading";
+    EXPECT_STREQ(beaconPort.portName, "COM2");
+}
+
+}  // namespace
