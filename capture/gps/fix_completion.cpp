@@ -14,6 +14,8 @@ std::atomic<bool> positionReceived{false};
 
 void notePositionReceived() { positionReceived.store(true, std::memory_order_relaxed); }
 
+void notePositionWithoutFix() { positionReceived.store(false, std::memory_order_relaxed); }
+
 void resetLiveFix() {
     std::memset(gpsFix.timeText, 0, sizeof gpsFix.timeText);
     gpsFix.satellites = 0;

@@ -7,8 +7,9 @@ enum class FixVariant { Gga, Rmc, Binary };
 
 // Geocentric conversion, distances to the course points, publication of the
 // position, the recording gate and a pending point registration. Does nothing
-// while no position has been received since the reader started, so the first
-// fix of a measurement can never sit at 0,0. Returns true when it ran.
+// while the live position is not one received with a fix since the reader
+// started, so no fix sits at the 0,0 of a reader start or of a receiver that
+// lost its fix. Returns true when it ran.
 bool completeFix(FixVariant variant);
 
 // Appends gpsFix.position to the course points, unless the fix has a latitude
@@ -17,5 +18,8 @@ void registerPointFromFix();
 
 // A decoder took a latitude and a longitude into gpsFix.position.
 void notePositionReceived();
+// A decoder took a position from a sentence that reports no fix: until the
+// next notePositionReceived, no fix completion uses the live position.
+void notePositionWithoutFix();
 // The reader starts: gpsFix is cleared, no position received yet.
 void resetLiveFix();

@@ -278,7 +278,13 @@ SentenceResult commit(std::string_view name, const SentenceKind& kind, const Scr
     position.latitude = s.latitude;
     position.longitude = s.longitude;
     position.altitude = s.altitude;
-    if (s.latitudeTaken && s.longitudeTaken) notePositionReceived();
+    // A GGA without a fix may still carry a position (0,0 or a stale one):
+    // shown, but never completed as a fix by the GGA that follows it.
+    if (kind.variant == FixVariant::Gga && s.quality == 0 && (s.latitudeTaken || s.longitudeTaken)) {
+        notePositionWithoutFix();
+    } else if (s.latitudeTaken && s.longitudeTaken) {
+        notePositionReceived();
+    }
     if (s.showLatitude) showDegrees(PANEL_LATITUDE, position.latitude);
     if (s.showLongitude) showDegrees(PANEL_LONGITUDE, position.longitude);
     if (s.qualitySet) {
@@ -311,13 +317,16 @@ bool checksumMatches(std::string_view sentence, size_t star) {
 }
 
 // The sentence of a line: from its last "$" up to, not including, the CR.
-// Empty when there is no "$" or no CR after it.
-std::string_view sentenceOf(std::string_view line) {
+// Empty when there is no "$" or no CR after it. `starAfterCr` tells whether a
+// "*" follows that CR: a stray CR then cut the sentence, and the checksum
+// belongs to bytes that were cut off.
+std::string_view sentenceOf(std::string_view line, bool& starAfterCr) {
     const size_t dollar = line.rfind('$');
     if (dollar == std::string_view::npos) return {};
     line.remove_prefix(dollar);
     const size_t cr = line.find('\r');
     if (cr == std::string_view::npos) return {};
+    starAfterCr = line.find('*', cr) != std::string_view::npos;
     return line.substr(0, cr);
 }
 
@@ -356,13 +365,14 @@ std::string_view nmeaSentenceName(int length, const char* line) {
 
 SentenceResult decodeSentence(int length, const char* line) {
     if (length <= 0 || line == nullptr) return SentenceResult::Rejected;
-    const std::string_view sentence = sentenceOf(std::string_view(line, size_t(length)));
+    bool starAfterCr = false;
+    const std::string_view sentence = sentenceOf(std::string_view(line, size_t(length)), starAfterCr);
     if (sentence.empty()) return SentenceResult::Rejected;
 
     // The checksum marker is searched from the end: a "*" inside a field is data.
     const size_t star = sentence.rfind('*');
     if (star == 0) return SentenceResult::Rejected;
-    if (!checksumMatches(sentence, star)) {
+    if (starAfterCr || !checksumMatches(sentence, star)) {
         showText(PANEL_STATUS, "sum err");
         return SentenceResult::ChecksumError;
     }

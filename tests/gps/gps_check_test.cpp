@@ -47,12 +47,13 @@ TEST(GpsCheckFile, LostCarriageReturnsAreRestoredUnlessRaw) {
     EXPECT_EQ(crlf, gpsCheck({"--file", "--raw", capture("garmin-10x.nmea")}).second);
 }
 
-TEST(GpsCheckFile, UnreadableFileFailsWithAMessageAndNoSummary) {
+TEST(GpsCheckFile, UnusableInputFailsWithAMessageAndNoSummary) {
     const std::string missing = capture("no-such-capture.nmea");
     const struct { std::vector<std::string> args; int status; std::string message; } cases[] = {
         {{"--file", missing}, 1, "cannot read " + missing},
         {{"--file", std::string(TEST_DATA_DIR) + "/nmea"}, 1, "cannot read "},  // not an abort
         {{"--file", "--raw"}, 2, "usage:"},
+        {{"/dev/no-such-gps"}, 1, "cannot use /dev/no-such-gps at 38400 baud: No such file"},
     };
     for (const auto& c : cases) {
         const auto [status, output] = gpsCheck(c.args);

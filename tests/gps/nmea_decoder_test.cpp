@@ -30,6 +30,9 @@ TEST_F(NmeaDecoderTest, ChecksumIsOptionalButMustMatchWhenPresent) {
     sink.clear();
     EXPECT_EQ(decode(wrong), SentenceResult::ChecksumError);
     EXPECT_EQ(sink.texts(), (decltype(sink.texts()){{PANEL_STATUS, "sum err"}}));
+    std::string crInside = gga(1, "333.0");  // a stray CR must not cut off the checksum
+    crInside.insert(crInside.find("333.0") + 1, "\r");
+    EXPECT_EQ(decode(crInside), SentenceResult::ChecksumError);
     EXPECT_EQ(gpsFix.position.altitude, 141.0) << "nothing else changes";
     std::string lowercase = gga(2);  // checksum "6A": hex digits count in either case
     lowercase[lowercase.find('*') + 2] = 'a';
@@ -64,6 +67,11 @@ TEST_F(NmeaDecoderTest, GgaPositionWaitsForTheQualityOfThePreviousGga) {
     EXPECT_EQ(sink.text(PANEL_SATELLITES) + sink.text(PANEL_ALTITUDE), "");
     decode(nmeaLine("GPGGA,153014.00,,,,,,,,,,,,,"));
     EXPECT_EQ(gpsFix.quality, 0) << "an empty quality field reads as no fix";
+    // Regaining the fix: the GGA that skips its position fields must not
+    // complete at the no-fix position (0,0 from receivers that lost their fix).
+    EXPECT_EQ(decode(gga(1)), SentenceResult::Decoded);
+    EXPECT_NEAR(readPublishedPosition().latitude, LAT, 1e-12);
+    EXPECT_EQ(decode(gga(1)), SentenceResult::Fix);
 }
 
 TEST_F(NmeaDecoderTest, GgaPanelTextsAndHemispheres) {
@@ -150,7 +158,7 @@ TEST_F(NmeaDecoderTest, MalformedSentencesHaveNoEffect) {
         {"0.9,1.0", "0.9,inf"},      {"M,,M", "M,3-0,M"},       {"E,1,08", "E,1x,08"},
         {"E,1,08", "E,1,-8"},        {",N,", ",X,"},            {"153013.00", "15301"},
         {"3539.1234", "3539.123400000000000000000000"},  // 29 characters
-        {"3539.1234", std::string(64, '1')},
+        {"3539.1234", std::string(64, '1')}, {"0.9,", std::string(64, '9') + ","},  // unused field
     };
     for (const auto& [field, replacement] : bad) {
         std::string body = fields;
