@@ -206,6 +206,8 @@ TEST(WeightText, OnlyPositiveNumbersAreStored) {
     EXPECT_EQ(weight, 1567.0);
     EXPECT_TRUE(applyWeightText(" 980.5 ", weight));
     EXPECT_EQ(weight, 980.5);
+    EXPECT_TRUE(applyWeightText("1e300", weight));
+    EXPECT_EQ(weightText(weight).size(), 303u) << "an accepted weight is preset in full, every digit and .0";
 }
 
 }  // namespace

@@ -82,6 +82,7 @@ TEST_F(Gpdtool, ErrorsSayWhatFailedInOneLineAndExitNonZero) {
         {"csv " + quoted("circuit.gpd") + " 4", "out of range"},
         {"csv " + quoted("circuit.gpd") + " two", "must be a number"},
         {"laps " + quoted("circuit.gpd") + " --weight -3", "weight"},
+        {"laps " + quoted("circuit.gpd") + " --weight=", "weight"},
         {"csv " + quoted("circuit.gpd") + " 1 " + quoted("missing/out.csv"), "cannot write"},
     };
     for (const auto& [arguments, says] : cases) {

@@ -102,6 +102,7 @@ TEST_F(LapAnalysis, RepeatedPositionRejectsThatStepAndTheNextWithoutLosingDistan
     for (int i : {20, 21}) {
         EXPECT_NEAR(point(i).speed, 72.0, 0.01) << i << " repeats the last accepted speed";
         EXPECT_EQ(point(i).acceleration, 0.0) << i;
+        EXPECT_EQ(point(i).power, point(19).power) << i << " keeps the last accepted power";
     }
     EXPECT_NEAR(point(21).stepDistance, 0.040, 1e-5) << "measured from the last accepted sample";
     EXPECT_NEAR(lap(0).distanceKm, 44 * 0.020, 1e-4);

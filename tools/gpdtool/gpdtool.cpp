@@ -9,6 +9,7 @@
 // installed together), else the viewer's default of 1567 kg.
 #include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ constexpr int EXIT_USAGE = 2;
 
 struct Arguments {
     std::vector<std::string> positional;  // command, LOG, ...
-    std::string weightText;               // --weight value, empty when absent
+    std::optional<std::string> weightText;  // --weight value, when given
     bool csv = false;
 };
 
@@ -69,7 +70,7 @@ bool parseArguments(int argc, char** argv, Arguments& args) {
 // Sets viewState's weight the way the description at the top says.
 bool chooseWeight(const Arguments& args) {
     setViewStateDefaults();
-    if (!args.weightText.empty()) return applyWeightText(args.weightText, viewState.vehicleWeightKg);
+    if (args.weightText) return applyWeightText(*args.weightText, viewState.vehicleWeightKg);
     ViewState stored = viewState;
     if (readViewPrefs(stored) == 0) viewState.vehicleWeightKg = stored.vehicleWeightKg;
     return true;
@@ -151,7 +152,7 @@ int main(int argc, char** argv) {
     if (command != "info" && command != "laps" && command != "csv") return usage();
     if (args.positional.size() < 2) return usage();
     if (command != "csv" && args.positional.size() != 2) return usage();
-    if (!chooseWeight(args)) return fail("weight must be a number above 0: " + args.weightText);
+    if (!chooseWeight(args)) return fail("weight must be a number above 0: " + args.weightText.value_or(""));
     if (int status = load(args.positional[1]); status != 0) return status;
     if (command == "info") return runInfo();
     if (command == "laps") return runLaps(args);

@@ -67,7 +67,9 @@ bool applyWeightText(std::string_view text, double& weightKg) {
 }
 
 std::string weightText(double weightKg) {
-    char text[64];
+    // Room for the largest double written out in full: any positive weight
+    // can be stored, and a short buffer would leave the text undefined.
+    char text[400];
     const auto result = std::to_chars(text, text + sizeof text, weightKg, std::chars_format::fixed, 1);
     return std::string(text, result.ptr);
 }
