@@ -36,6 +36,11 @@ int loadSettings() {
     std::fclose(file);
     gpsPort.handle = 0;
     beaconPort.handle = 0;
+    // A name that fills its whole field would be read past its end by every
+    // user of the text; the last byte is always the terminator.
+    captureSettings.lastCourseName[sizeof captureSettings.lastCourseName - 1] = '\0';
+    gpsPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
+    beaconPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
     datum = captureSettings.datum;
     binaryReceiver = captureSettings.binaryReceiver;
     return 0;

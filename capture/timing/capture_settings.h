@@ -55,7 +55,8 @@ void applyDefaultSettings();
 std::string settingsPath();
 
 // Reads the file over the values in memory: a short file changes only the
-// leading fields. Port handles are cleared afterwards, and the datum and
+// leading fields. Port handles are cleared afterwards, the names always end
+// in a terminator within their fields, and the datum and
 // receiver kind are handed to the GPS state. 0 read, 1 not openable (a
 // missing or read-only file; the values stay).
 int loadSettings();

@@ -55,8 +55,12 @@ StartResult startWorkers() {
 }  // namespace
 
 StartResult startMeasuring() {
+    // Start is for idle only: a second start would clear the running
+    // measurement's pass log and tear down its reader.
+    if (readerRunning.load() != 0 || recording.load() != 0) return START_OK;
     const StartResult result = startWorkers();
     showLapDisplay();
+    captureSink().refreshCommandStates();
     return result;
 }
 

@@ -14,7 +14,8 @@ enum StartResult : int {
 
 // Clears the pass log, opens the GPS port with its reader, the beacon port
 // with MoTeC lap sync, starts the recorder, then plays cue 0. On a failure
-// everything already started is undone and the program stays idle.
+// everything already started is undone and the program stays idle. While
+// measuring it does nothing (START_OK).
 StartResult startMeasuring();
 
 struct StopResult {

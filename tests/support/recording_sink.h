@@ -26,6 +26,7 @@ public:
     void checkPointPasses() override { ++passChecks; }
     void pollFlash() override { ++flashPolls; }
     void showFlash() override { ++flashes; }
+    void refreshCommandStates() override { ++refreshes; }
 
     // Last text written to a control, "" when none.
     std::string text(int controlId) const {
@@ -48,7 +49,7 @@ public:
         texts_.clear();
     }
 
-    std::atomic<int> passChecks{0}, flashPolls{0}, flashes{0};
+    std::atomic<int> passChecks{0}, flashPolls{0}, flashes{0}, refreshes{0};
 
 private:
     mutable std::mutex lock_;

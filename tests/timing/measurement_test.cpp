@@ -43,6 +43,10 @@ TEST_F(MeasurementTest, StartAndStopRunTheWorkersAndStopClearsAnIncompleteCourse
     EXPECT_EQ(passLog.passCount, 0) << "each measurement starts a new pass log";
     EXPECT_EQ(lapMarkPending.load(), 0);
     EXPECT_EQ(motecRunning.load(), 0) << "without lap sync the beacon is not touched";
+    EXPECT_EQ(sink.refreshes.load(), 1) << "Stop must become usable";
+    passLog.passCount = 3;  // passes of this run
+    EXPECT_EQ(startMeasuring(), START_OK);
+    EXPECT_EQ(passLog.passCount + recording.load(), 4) << "a second start leaves the run alone";
     legArmed = 1;
     const StopResult stop = stopMeasuring();
     EXPECT_EQ(stop.driveLog.status, DRIVE_LOG_NOTHING) << "no fix, no sample, no file";

@@ -107,19 +107,22 @@ TEST_F(SettingsTest, SavedBlocksSitAtTheirOffsetsAndLoadBack) {
     EXPECT_EQ(saveSettings(), 1);
 }
 
-TEST_F(SettingsTest, ShortFileChangesOnlyWhatItHolds) {
+TEST_F(SettingsTest, ShortFileChangesOnlyWhatItHoldsAndNamesStayTerminated) {
     CaptureSettings options;
     options.pointOffset = 30.0;
+    std::memset(options.lastCourseName, 'N', sizeof options.lastCourseName);  // no terminator
     SerialPort port;
     port.handle = 99;
-    std::strcpy(port.portName, "COM7");
+    std::memset(port.portName, 'P', sizeof port.portName);
     port.baudRate = 4800;
     std::string image(reinterpret_cast<const char*>(&options), sizeof options);
-    image.append(reinterpret_cast<const char*>(&port), 100);  // ends inside the GPS port block
+    // Ends with the GPS port's name, before its speed.
+    image.append(reinterpret_cast<const char*>(&port), offsetof(SerialPort, baudRate));
     writeFile(settingsPath(), image.data(), image.size());
     ASSERT_EQ(loadSettings(), 0);
     EXPECT_EQ(captureSettings.pointOffset, 30.0);
-    EXPECT_STREQ(gpsPort.portName, "COM7");
+    EXPECT_EQ(std::strlen(gpsPort.portName), 255u) << "a name never runs past its field";
+    EXPECT_EQ(std::strlen(captureSettings.lastCourseName), 255u);
     EXPECT_EQ(gpsPort.baudRate, 38400);
     EXPECT_EQ(gpsPort.handle, 0) << "handles are cleared after reading";
     EXPECT_STREQ(beaconPort.portName, "COM2");

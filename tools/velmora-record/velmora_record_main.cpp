@@ -55,7 +55,11 @@ void applyOverrides(const RecordOptions& o) {
     if (o.baudRate) gpsPort.baudRate = *o.baudRate;
     if (o.samplingPeriodMs) captureSettings.samplingPeriodMs = *o.samplingPeriodMs;
     if (o.radiusM) captureSettings.pointOffset = *o.radiusM;
-    if (o.binary) binaryReceiver = captureSettings.binaryReceiver = 1;
+    if (o.binary) {
+        binaryReceiver = captureSettings.binaryReceiver = 1;
+        // The binary receiver talks at 9600, as ticking it in the port dialog sets.
+        if (!o.baudRate) gpsPort.baudRate = 9600;
+    }
     if (o.logDirectory) setDriveLogDirectory(*o.logDirectory);
 }
 
