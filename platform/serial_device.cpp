@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <charconv>
 
+#include "platform/serial_custom_speed.h"
+
 namespace platform {
 
 namespace {
@@ -109,14 +111,19 @@ int openSerialDevice(const std::string& path) {
 bool applySerialSettings(const SerialSettings& settings, termios& tio) {
     speed_t speed;
     tcflag_t sizeFlag;
-    if (!speedFor(settings.baudRate, speed) || !dataBitsFlag(settings.dataBits, sizeFlag) ||
+    // A rate with no termios constant gets a standard placeholder here; the
+    // exact rate is set right after the attributes are applied.
+    if (!speedFor(settings.baudRate, speed)) speed = B38400;
+    if (settings.baudRate <= 0 || !dataBitsFlag(settings.dataBits, sizeFlag) ||
         settings.parity < 0 || settings.parity > 2 || settings.stopBits < 0 ||
         settings.stopBits > 2) {
         errno = EINVAL;
         return false;
     }
     cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    // CIBAUD cleared: the input speed follows the output speed, rather than a
+    // custom input speed left behind by an earlier configuration.
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | CIBAUD);
     tio.c_cflag |= sizeFlag | CLOCAL | CREAD;
     if (settings.parity != 0) tio.c_cflag |= PARENB;
     if (settings.parity == 1) tio.c_cflag |= PARODD;
@@ -132,6 +139,10 @@ bool configureSerialDevice(int fd, const SerialSettings& settings) {
     if (tcgetattr(fd, &tio) != 0) return false;
     if (!applySerialSettings(settings, tio)) return false;
     if (tcsetattr(fd, TCSANOW, &tio) != 0) return false;
+    speed_t standard;
+    if (!speedFor(settings.baudRate, standard) && !setCustomSerialSpeed(fd, settings.baudRate)) {
+        return false;
+    }
     int lines = TIOCM_DTR | TIOCM_RTS;
     // Pseudo-terminals have no modem lines; that is not a failure.
     if (ioctl(fd, TIOCMBIC, &lines) != 0 && errno != ENOTTY && errno != EINVAL) return false;

@@ -17,7 +17,7 @@ std::string serialDevicePath(std::string_view portName);
 // Line settings in the stored codes: parity 0 none, 1 odd, 2 even; stop bits
 // 0 one, 1 one and a half, 2 two.
 struct SerialSettings {
-    int baudRate = 0;  // bits per second; must be a speed termios knows
+    int baudRate = 0;  // bits per second, > 0
     int dataBits = 8;  // 5..8
     int parity = 0;
     int stopBits = 0;
@@ -29,11 +29,13 @@ struct SerialSettings {
 // process holds the device).
 int openSerialDevice(const std::string& path);
 // Raw mode with the given line settings in `tio` (other fields kept); false
-// for a speed termios does not know or codes out of range.
+// for a rate <= 0 or codes out of range. A rate with no termios constant gets
+// B38400 here; configureSerialDevice then sets the exact rate.
 bool applySerialSettings(const SerialSettings& settings, termios& tio);
 // Raw mode, the given line settings, no flow control, DTR and RTS off.
-// false (errno set) when the settings cannot be applied. termios has no
-// 1.5 stop bits: that code gets two.
+// Any positive rate: the termios speeds directly, others exactly through
+// termios2. false (errno set) when the settings cannot be applied or the
+// driver refuses the rate. termios has no 1.5 stop bits: that code gets two.
 bool configureSerialDevice(int fd, const SerialSettings& settings);
 // Discards pending input and output.
 void purgeSerialDevice(int fd);

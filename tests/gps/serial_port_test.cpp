@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/serial_custom_speed.h"
 #include "platform/serial_device.h"
 #include "tests/support/pty.h"
 
@@ -84,7 +85,7 @@ TEST(SerialPortTest, FailuresLeaveThePortClosed) {
     SerialPort badSize = portOn(pty.path()), badParity = portOn(pty.path());
     badSize.byteSize = 9;
     badParity.parity = 3;
-    for (SerialPort bad : {portOn(pty.path(), 14400), portOn(pty.path(), 0), badSize, badParity}) {
+    for (SerialPort bad : {portOn(pty.path(), -9600), portOn(pty.path(), 0), badSize, badParity}) {
         EXPECT_EQ(openSerialPort(bad), 1);
         EXPECT_EQ(bad.handle, 0);
     }
@@ -94,6 +95,22 @@ TEST(SerialPortTest, FailuresLeaveThePortClosed) {
     ASSERT_EQ(tcgetattr(good.handle, &tio), 0);
     EXPECT_EQ(cfgetispeed(&tio), speed_t(B9600));
     closeSerialPort(good);
+}
+
+// Rates with no termios constant (the dialog's 14400 and 256000) are set
+// exactly, both ways; the pty keeps the rates it is given. Back at a standard
+// rate, no custom input rate lingers.
+TEST(SerialPortTest, AnyPositiveRateIsSetExactly) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    for (int baud : {14400, 256000, 9600}) {
+        SerialPort port = portOn(pty.path(), baud);
+        ASSERT_EQ(openSerialPort(port), 0) << baud;
+        const platform::SerialSpeeds speeds = platform::currentSerialSpeeds(port.handle);
+        EXPECT_EQ(speeds.outputBaud, baud);
+        EXPECT_EQ(speeds.inputBaud, baud);
+        closeSerialPort(port);
+    }
 }
 
 TEST(SerialPortTest, HandleIsNeverZeroEvenWithStandardInputClosed) {
