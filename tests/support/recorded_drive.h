@@ -21,10 +21,11 @@ struct RecordedDrive {
 };
 
 // `simArgs` follow the gps-sim program name. The course is saved to `dir`,
-// the recorder samples every 200 ms with a 15 m radius and is stopped with
-// SIGINT once the drive has ended.
+// the recorder samples every `periodMs` with a 15 m radius and is stopped
+// with SIGINT once the drive has ended.
 inline RecordedDrive recordDrive(std::vector<std::string> simArgs, const Course& course,
-                                 const std::filesystem::path& dir, bool binary = false) {
+                                 const std::filesystem::path& dir, bool binary = false,
+                                 int periodMs = 200) {
     const std::string coursePath = (dir / "course.gps").string();
     writeFile(coursePath, &course, sizeof course);
     simArgs.insert(simArgs.begin(), std::string(BIN_DIR) + "/gps-sim");
@@ -36,7 +37,7 @@ inline RecordedDrive recordDrive(std::vector<std::string> simArgs, const Course&
         return run;
     }
     std::vector<std::string> argv = {std::string(BIN_DIR) + "/velmora-record", "--port", port,
-                                     "--period", "200", "--radius", "15", "--log-dir",
+                                     "--period", std::to_string(periodMs), "--radius", "15", "--log-dir",
                                      (dir / "log").string()};
     if (binary) argv.push_back("--binary");
     argv.push_back(coursePath);
