@@ -3,15 +3,9 @@
 
 #include <cstdint>
 
+#include "common/ellipsoid.h"
 #include "common/records.h"
 
-// WGS-84 and Bessel 1841 (Tokyo datum) ellipsoids, values as used throughout.
-constexpr double WGS84_A = 6378137.0;
-constexpr double WGS84_F = 0.0033528106647478;
-constexpr double WGS84_E2 = WGS84_F * (2.0 - WGS84_F);
-constexpr double BESSEL_A = 6377397.155;
-constexpr double BESSEL_F = 0.00334277318;
-constexpr double DEGREES_TO_RADIANS = 0.017453292519943295;
 // Tokyo datum to WGS-84, metres.
 constexpr double TOKYO_SHIFT_X = -146.43;
 constexpr double TOKYO_SHIFT_Y = 507.89;

@@ -11,8 +11,8 @@ namespace {
 
 TEST(TurnAngle, SignedChangeWrapsAcrossNorth) {
     const auto turn = [](double fromDeg, double toDeg) {
-        return turnAngleDeg(std::cos(fromDeg * DEG_TO_RAD), std::sin(fromDeg * DEG_TO_RAD),
-                            std::cos(toDeg * DEG_TO_RAD), std::sin(toDeg * DEG_TO_RAD));
+        return turnAngleDeg(std::cos(fromDeg * DEGREES_TO_RADIANS), std::sin(fromDeg * DEGREES_TO_RADIANS),
+                            std::cos(toDeg * DEGREES_TO_RADIANS), std::sin(toDeg * DEGREES_TO_RADIANS));
     };
     EXPECT_NEAR(turn(350, 10), 20.0, 1e-9);
     EXPECT_NEAR(turn(10, 350), -20.0, 1e-9);

@@ -10,13 +10,12 @@
 #include <stdexcept>
 #include <utility>
 
+#include "common/ellipsoid.h"
 #include "viewer/analysis/drive_model.h"
 
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
-constexpr double WGS84_A = 6378137.0;
-constexpr double WGS84_E2 = 0.0033528106647478 * (2.0 - 0.0033528106647478);
 
 // Position (north, east) `s` metres along the stadium: the west straight runs
 // north from (0, 0), a right half-turn leads onto the east straight running

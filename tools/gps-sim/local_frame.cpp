@@ -3,13 +3,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/ellipsoid.h"
+
 namespace gpssim {
 
 namespace {
 
-constexpr double WGS84_A_M = 6378137.0;
-constexpr double WGS84_F = 1.0 / 298.257223563;
-constexpr double WGS84_E2 = WGS84_F * (2.0 - WGS84_F);
 constexpr double RADIANS_PER_DEGREE = std::numbers::pi / 180.0;
 
 // Longitude difference folded into -180..180 so a frame straddling the
@@ -25,8 +24,8 @@ double wrapDegrees(double deg) {
 LocalFrame::LocalFrame(LatLon origin) : origin_(origin) {
     double phi = origin.latitudeDeg * RADIANS_PER_DEGREE;
     double w = 1.0 - WGS84_E2 * std::sin(phi) * std::sin(phi);
-    double meridianRadiusM = WGS84_A_M * (1.0 - WGS84_E2) / (w * std::sqrt(w));
-    double primeVerticalRadiusM = WGS84_A_M / std::sqrt(w);
+    double meridianRadiusM = WGS84_A * (1.0 - WGS84_E2) / (w * std::sqrt(w));
+    double primeVerticalRadiusM = WGS84_A / std::sqrt(w);
     metresPerDegreeNorth_ = meridianRadiusM * RADIANS_PER_DEGREE;
     metresPerDegreeEast_ = primeVerticalRadiusM * std::cos(phi) * RADIANS_PER_DEGREE;
 }

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-constexpr double DEG_TO_RAD = 0.017453292519943295;
+#include "common/ellipsoid.h"  // DEGREES_TO_RADIANS
+
 constexpr double RAD_TO_DEG = 57.29577951308232;
 
 constexpr int MAX_LAPS = 100;                // lap table size

@@ -2,18 +2,16 @@
 
 #include <cmath>
 
+#include "common/ellipsoid.h"
+
 namespace {
 
-// WGS-84 ellipsoid.
-constexpr double WGS84_A = 6378137.0;               // m, semi-major axis
-constexpr double WGS84_F = 0.0033528106647478;      // flattening
-constexpr double WGS84_E2 = WGS84_F * (2.0 - WGS84_F);  // first eccentricity squared
 constexpr double WGS84_ONE_MINUS_E2 = 1.0 - WGS84_E2;
 
 // Earth-centred position in metres (x towards 0 N 0 E, y towards 0 N 90 E, z north).
 Vec3 geocentric(double latitudeDeg, double longitudeDeg, double heightM) {
-    const double phi = latitudeDeg * DEG_TO_RAD;
-    const double lambda = longitudeDeg * DEG_TO_RAD;
+    const double phi = latitudeDeg * DEGREES_TO_RADIANS;
+    const double lambda = longitudeDeg * DEGREES_TO_RADIANS;
     const double sinPhi = std::sin(phi);
     const double cosPhi = std::cos(phi);
     // Prime vertical radius of curvature at the point's own latitude.
@@ -39,8 +37,8 @@ const OriginFrame& originFrame() {
         frame.latitude = driveModel.originLatitude;
         frame.longitude = driveModel.originLongitude;
         frame.position = geocentric(frame.latitude, frame.longitude, 0.0);
-        const double phi0 = frame.latitude * DEG_TO_RAD;
-        const double lambda0 = frame.longitude * DEG_TO_RAD;
+        const double phi0 = frame.latitude * DEGREES_TO_RADIANS;
+        const double lambda0 = frame.longitude * DEGREES_TO_RADIANS;
         frame.sinPhi = std::sin(phi0);
         frame.cosPhi = std::cos(phi0);
         frame.sinLambda = std::sin(lambda0);
