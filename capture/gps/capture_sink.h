@@ -7,6 +7,7 @@
 // never block its caller on the UI.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 // Control ids of the live status panel.
@@ -48,6 +49,10 @@ public:
     // Cues the lap timing gives: a voice file number (0..5) and the screen flash.
     virtual void playCue(int /*cue*/) {}
     virtual void showFlash() {}
+
+    // A pass of course point `point` (0 or 1) was counted at `tickMs`; the
+    // pass log and the lap display are already updated. Reader thread.
+    virtual void passCounted(int /*point*/, uint32_t /*tickMs*/) {}
 };
 
 // The installed sink; a no-op sink when none is installed. Install before the

@@ -14,9 +14,6 @@ int32_t legArmed = 0;
 int32_t returnLeg = 0;
 std::atomic<int32_t> lapMarkPending{0};
 std::atomic<int32_t> beaconPulsePending{0};
-std::atomic<int32_t> countedPasses{0};
-std::atomic<int32_t> lastPassPoint{0};
-std::atomic<uint32_t> lastPassTick{0};
 
 namespace {
 
@@ -92,9 +89,7 @@ void countPass(int point, int cue, uint32_t now) {
         passLog.passCount += 1;
         showLapDisplay();
     }
-    lastPassPoint.store(point);
-    lastPassTick.store(now);
-    countedPasses.fetch_add(1);
+    captureSink().passCounted(point, now);
     insidePoint[point] = 1;
     captureSink().playCue(cue);
 }
@@ -130,9 +125,6 @@ void resetLapTimingState() {
 
 void clearPassLog() {
     passLog = PassLog{};
-    countedPasses.store(0);
-    lastPassPoint.store(0);
-    lastPassTick.store(0);
 }
 
 LapDisplay lapDisplayFor(const PassLog& log, int32_t courseType) {

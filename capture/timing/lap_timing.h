@@ -26,18 +26,11 @@ extern int32_t returnLeg;               // open return: the return leg is under 
 extern std::atomic<int32_t> lapMarkPending;      // set per counted pass, taken by the recorder
 extern std::atomic<int32_t> beaconPulsePending;  // set per counted pass with MoTeC lap sync
 
-// Counted passes including those beyond the log's 100 entries, and the point
-// index (0 or 1) and tick of the latest one. Cleared with the pass log; read
-// by observers such as the headless recorder.
-extern std::atomic<int32_t> countedPasses;
-extern std::atomic<int32_t> lastPassPoint;
-extern std::atomic<uint32_t> lastPassTick;
-
 void checkPointPasses();
 
 // Zeroes insidePoint, passHoldUntil, legArmed and returnLeg (stop, New, point commands).
 void resetLapTimingState();
-// Zeroes the pass log and the counted-pass observers (measurement start).
+// Zeroes the pass log (measurement start).
 void clearPassLog();
 
 // The lap count and last lap time as the panel shows them.

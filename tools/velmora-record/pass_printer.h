@@ -2,6 +2,7 @@
 // and prints every counted pass as one machine-readable line.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 #include "capture/gps/capture_sink.h"
@@ -10,7 +11,10 @@ class PassPrinter : public CaptureSink {
 public:
     explicit PassPrinter(std::FILE* out) : out_(out) {}
     void checkPointPasses() override;
+    void passCounted(int point, uint32_t tickMs) override;
 
 private:
     std::FILE* out_;
+    int passes_ = 0;         // counted passes, also those beyond the pass log's 100
+    int32_t logged_ = 0;     // pass log entries seen so far
 };
