@@ -5,13 +5,14 @@
 
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/gps_state.h"
+#include "capture/gps/reader_hooks.h"
 
 GeoPoint previousFix;
 int32_t noPreviousFix = 1;
 double pointDistance[2] = {-1.0, -1.0};
 double pointSegmentDistance[2] = {-1.0, -1.0};
 
-void toGeocentric(GeoPoint& point) { toGeocentric(point, datum); }
+void toGeocentric(GeoPoint& point) { toGeocentric(point, datum.load()); }
 
 void toGeocentric(GeoPoint& point, int32_t datumCode) {
     const bool tokyo = datumCode == 1;
@@ -72,8 +73,10 @@ double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoP
 
 void updatePointDistances() {
     static const int distanceControl[2] = {PANEL_POINT1_DISTANCE, PANEL_POINT2_DISTANCE};
-    const int count = course.pointCount < 0 ? 0 : (course.pointCount > 2 ? 2 : course.pointCount);
-    for (int i = 0; i < count; ++i) {
+    // The timing layer's latest published points: a point registered or a
+    // course loaded on another thread counts from this fix on.
+    const CoursePoints course = publishedCoursePoints();
+    for (int i = 0; i < course.count; ++i) {
         pointDistance[i] = chordDistance(course.points[i], gpsFix.position);
         if (noPreviousFix == 0) {
             pointSegmentDistance[i] = segmentDistance(gpsFix.position, previousFix, course.points[i]);
@@ -86,7 +89,7 @@ void updatePointDistances() {
     noPreviousFix = 0;
 }
 
-void resetGeodesyStateForTests() {
+void resetGeodesyState() {
     previousFix = GeoPoint{};
     noPreviousFix = 1;
     pointDistance[0] = pointDistance[1] = -1.0;

@@ -24,8 +24,9 @@ void toGeocentric(GeoPoint& point);
 void toGeocentric(GeoPoint& point, int32_t datumCode);
 double chordDistance(const GeoPoint& a, const GeoPoint& b);
 double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
-// Distances from every course point to gpsFix.position, shown on the panel;
-// then the fix becomes previousFix.
+// Distances from every published course point (publishedCoursePoints) to
+// gpsFix.position, shown on the panel; then the fix becomes previousFix.
 void updatePointDistances();
 
-void resetGeodesyStateForTests();
+// Previous fix and distances back to unknown (part of resetGpsState).
+void resetGeodesyState();
