@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -97,6 +98,12 @@ int makeCourse(const RecordOptions& o) {
         // The capture program would refuse to load it.
         std::fprintf(stderr, "velmora-record: a course file name ends in .gps or .GPS: %s\n", path.c_str());
         return 2;
+    }
+    const bool ascii = std::all_of(o.courseName.begin(), o.courseName.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (!ascii && !sjisConversionAvailable()) {
+        std::fprintf(stderr, "velmora-record: cannot write course file %s: %s\n", path.c_str(), SJIS_UNAVAILABLE);
+        return 1;
     }
     Course course;
     for (const RecordOptions::LatLon& p : o.points) {
