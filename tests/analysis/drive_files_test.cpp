@@ -8,6 +8,7 @@
 
 #include "common/sjis.h"
 #include "platform/exe_directory.h"
+#include "viewer/analysis/analysis_state.h"
 #include "tests/analysis/drive_log_builder.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
@@ -26,11 +27,13 @@ std::string imageOf(const T& record) {
 class DriveFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetDriveModel();
-        setViewStateDefaults();
+        resetAnalysisState();
         platform::setExeDirectoryForTests(dir.path());
     }
-    void TearDown() override { platform::setExeDirectoryForTests(""); }
+    void TearDown() override {
+        platform::setExeDirectoryForTests("");
+        resetAnalysisState();
+    }
     std::string put(const std::string& name, const std::string& bytes) {
         writeFile(dir.file(name), bytes);
         return dir.file(name);
