@@ -1,5 +1,6 @@
 #include "capture/gps/geodesy.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -71,6 +72,24 @@ double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoP
     return std::sqrt(ex * ex + ey * ey + ez * ez);
 }
 
+namespace {
+// Written by the reader after each distance update, read by the window.
+std::atomic<double> publishedDistance[2] = {-1.0, -1.0};
+}  // namespace
+
+PointDistances publishedPointDistances() {
+    PointDistances d;
+    d.distanceM[0] = publishedDistance[0].load();
+    d.distanceM[1] = publishedDistance[1].load();
+    return d;
+}
+
+void forgetPointDistances() {
+    pointDistance[0] = pointDistance[1] = -1.0;
+    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
+    publishedDistance[0] = publishedDistance[1] = -1.0;
+}
+
 void updatePointDistances() {
     static const int distanceControl[2] = {PANEL_POINT1_DISTANCE, PANEL_POINT2_DISTANCE};
     // The timing layer's latest published points: a point registered or a
@@ -81,6 +100,7 @@ void updatePointDistances() {
         if (noPreviousFix == 0) {
             pointSegmentDistance[i] = segmentDistance(gpsFix.position, previousFix, course.points[i]);
         }
+        publishedDistance[i].store(pointDistance[i]);
         char text[64];
         std::snprintf(text, sizeof text, "%0.8f(m)", pointDistance[i]);
         captureSink().setPanelText(distanceControl[i], text);
@@ -92,6 +112,5 @@ void updatePointDistances() {
 void resetGeodesyState() {
     previousFix = GeoPoint{};
     noPreviousFix = 1;
-    pointDistance[0] = pointDistance[1] = -1.0;
-    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
+    forgetPointDistances();
 }

@@ -14,5 +14,6 @@
 std::vector<std::pair<int, std::string>> coursePointPanelTexts(const Course& course);
 
 // Distances to both points ("%0.8f(m)", -1 for unknown shows as such) for
-// controls 1013 (point 1) and 1012 (point 2).
+// controls 1013 (point 1) and 1012 (point 2). The window passes
+// publishedPointDistances().distanceM, safe while the reader runs.
 std::vector<std::pair<int, std::string>> pointDistancePanelTexts(const double distanceM[2]);

@@ -31,11 +31,6 @@ DriveLogResult stopWorkers() {
     return stopRecording();
 }
 
-void forgetDistances() {
-    pointDistance[0] = pointDistance[1] = -1.0;
-    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
-}
-
 // "cannot open the ... port NAME: reason", taken right after the failed open
 // so that no later call replaces the reason.
 std::string portError(const char* which, const SerialPort& port) {
@@ -100,7 +95,7 @@ StopResult stopMeasuring() {
 StopResult newCourse() {
     StopResult result;
     result.driveLog = stopWorkers();
-    forgetDistances();
+    forgetPointDistances();
     resetLapTimingState();
     clearCourse();
     courseModified = 0;

@@ -16,6 +16,7 @@
 #include "capture/gps/gps_reader.h"
 #include "capture/timing/command_states.h"
 #include "capture/timing/course.h"
+#include "capture/timing/course_panel.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/measurement.h"
 #include "common/duration.h"
@@ -152,6 +153,7 @@ TEST_F(CaptureChainTest, CourseChangesWhileMeasuringTakeEffectFromTheNextFix) {
             ASSERT_EQ(loadCourse(path.c_str()), 0);  // the same course again, while measuring
             const CommandStates states = commandStates(currentCommandInputs());
             EXPECT_TRUE(states.of(COMMAND_STOP).enabled);
+            EXPECT_EQ(pointDistancePanelTexts(publishedPointDistances().distanceM).size(), 2u);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
@@ -160,6 +162,7 @@ TEST_F(CaptureChainTest, CourseChangesWhileMeasuringTakeEffectFromTheNextFix) {
     window.join();
     EXPECT_EQ(passLog.passCount, 2);
     EXPECT_EQ(sink.text(PANEL_LAP_COUNT), "1");
+    EXPECT_LT(publishedPointDistances().distanceM[0], 0.01) << "the lap ended at the point";
 
     // Open return from the next fix: the pass at point 1 starts a leg.
     ASSERT_TRUE(changeCourseType(COURSE_OPEN_RETURN));
