@@ -4,7 +4,9 @@
 //
 // All of these run on the window thread. A change to the course while the
 // reader runs (type, added point, a loaded course) takes effect from the next
-// fix; the sink is shown the course points after every change of them.
+// fix; the sink is shown the course points after every change of them. The
+// window refreshes its command states (commandStates(currentCommandInputs()))
+// after each of these calls.
 #pragma once
 
 #include <string>
