@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tests/analysis/drive_log_builder.h"
+#include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_analysis.h"
 #include "viewer/analysis/local_frame.h"
@@ -18,7 +19,8 @@ const LapRecord& lap(int j) { return driveModel.laps[size_t(j)]; }
 
 class LapAnalysis : public ::testing::Test {
 protected:
-    void SetUp() override { setViewStateDefaults(); }
+    void SetUp() override { resetAnalysisState(); }
+    void TearDown() override { resetAnalysisState(); }
     static int analyse(const DriveLogImage& image) {
         installDrive(image);
         return analyseDrive();
