@@ -10,6 +10,7 @@
 
 #include <GL/gl.h>
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -67,7 +68,7 @@ TextMask rasterise(const FrameFont& f, std::string_view text) {
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setFont(f.font);
-        painter.setPen(Qt::color1);
+        painter.setPen(QColor(Qt::white));  // colour 1 of the table: the text bits
         painter.drawText(0, f.baseline, s);
     }
     const QImage flipped = image.mirrored(false, true);
@@ -75,9 +76,15 @@ TextMask rasterise(const FrameFont& f, std::string_view text) {
     mask.maskWidth = rowBytes * 8;
     mask.maskHeight = f.cellHeight;
     mask.bits.assign(size_t(rowBytes) * size_t(f.cellHeight), 0);
-    for (int row = 0; row < f.cellHeight; ++row)
-        std::memcpy(mask.bits.data() + size_t(row) * size_t(rowBytes), flipped.constScanLine(row),
-                    size_t(std::min<qsizetype>(rowBytes, flipped.bytesPerLine())));
+    // QImage leaves the bits right of the width undefined; the mask needs
+    // them 0 so they draw nothing.
+    const int fullBytes = w / 8;
+    const uint8_t lastByteMask = uint8_t(0xFF00 >> (w % 8));
+    for (int row = 0; row < f.cellHeight; ++row) {
+        uint8_t* out = mask.bits.data() + size_t(row) * size_t(rowBytes);
+        std::memcpy(out, flipped.constScanLine(row), size_t(fullBytes));
+        if (w % 8) out[fullBytes] = flipped.constScanLine(row)[fullBytes] & lastByteMask;
+    }
     return mask;
 }
 
