@@ -1,0 +1,10 @@
+// The viewer's menu states and window title, applied to the host window.
+#pragma once
+
+#include <string>
+
+// Applies every check mark and grey state of the current state to the menu.
+void refreshMenuStates();
+// The title of the current drive and display mode (UTF-8).
+std::string windowTitle();
+void updateTitle();
