@@ -113,3 +113,28 @@ TEST(Replay, DamagedSpeedIndexPlaysAtOneSecond) {
 }
 
 }  // namespace
+
+#include "viewer/display/commands.h"
+
+TEST(Commands, ResetColoursLeavesFlagsAndWeightAndLapStepsStopAtTheEnds) {
+    viewState = ViewState{};
+    viewState.showGrid = 0;
+    viewState.vehicleWeightKg = 900.0;
+    viewState.roadColour = {0.1f, 0.2f, 0.3f};
+    EXPECT_TRUE(applyStateCommand(CMD_RESET_COLOURS));
+    EXPECT_FLOAT_EQ(viewState.roadColour.r, 1.0f);
+    EXPECT_EQ(viewState.showGrid, 0);
+    EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 900.0);
+    resetDriveModel();
+    driveModel.loaded = 1;
+    driveModel.lapCount = 2;
+    driveModel.laps[0].startSample = 0, driveModel.laps[0].endSample = 3;
+    driveModel.laps[1].startSample = 4, driveModel.laps[1].endSample = 8;
+    applyStateCommand(CMD_NEXT_LAP);
+    applyStateCommand(CMD_NEXT_LAP);
+    EXPECT_EQ(driveModel.currentLap, 1);
+    applyStateCommand(CMD_PREVIOUS_LAP);
+    applyStateCommand(CMD_PREVIOUS_LAP);
+    EXPECT_EQ(driveModel.currentLap, 0);
+    resetDriveModel();
+}

@@ -28,3 +28,61 @@ std::string windowTitle() {
 }
 
 void updateTitle() { plSetTitle(mainWindowId, windowTitle().c_str()); }
+
+#include "viewer/display/replay.h"
+
+namespace {
+
+void toggle(int32_t& flag) { flag = flag != 0 ? 0 : 1; }
+
+}  // namespace
+
+bool applyStateCommand(int id) {
+    ViewState& s = viewState;
+    switch (id) {
+    case CMD_STATISTICS: toggle(s.showStatistics); return true;
+    case CMD_INFO_SPEED: toggle(s.showSpeedInfo); return true;
+    case CMD_INFO_POWER: toggle(s.showPowerInfo); return true;
+    case CMD_INFO_CORNER_SPEED: toggle(s.showCornerSpeedInfo); return true;
+    case CMD_INFO_ALTITUDE: toggle(s.showAltitudeInfo); return true;
+    case CMD_INFO_ALL: case CMD_INFO_NONE: {
+        const int32_t v = id == CMD_INFO_ALL ? 1 : 0;
+        s.showSpeedInfo = s.showStatistics = s.showPowerInfo = s.showCornerSpeedInfo = s.showAltitudeInfo = v;
+        return true;
+    }
+    case CMD_GRID: toggle(s.showGrid); return true;
+    case CMD_TRACK_ALTITUDE: toggle(s.showTrackAltitude); return true;
+    case CMD_ORIGIN: toggle(s.showOrigin); return true;
+    case CMD_MEAN_ALTITUDE: toggle(s.absoluteAltitude); return true;
+    case CMD_SCALE_1: s.altitudeScale = 0; return true;
+    case CMD_SCALE_5: s.altitudeScale = 1; return true;
+    case CMD_SCALE_10: s.altitudeScale = 2; return true;
+    case CMD_CORNER_COUNT: toggle(s.showCornerCount); return true;
+    case CMD_CORNER_SPEED: toggle(s.showCornerSpeed); return true;
+    case CMD_CORNER_ALTITUDE: toggle(s.showCornerAltitude); return true;
+    case CMD_CORNER_ALL: case CMD_CORNER_NONE: {
+        const int32_t v = id == CMD_CORNER_ALL ? 1 : 0;
+        s.showCornerAltitude = s.showCornerCount = s.showCornerSpeed = v;
+        return true;
+    }
+    case CMD_MAP_NONE: s.colourMapMode = COLOUR_MAP_NONE; return true;
+    case CMD_MAP_ACCELERATION: s.colourMapMode = COLOUR_MAP_ACCELERATION; return true;
+    case CMD_MAP_CLIMB: s.colourMapMode = COLOUR_MAP_CLIMB; return true;
+    case CMD_GPS_POINTS: toggle(s.showGpsPoints); return true;
+    case CMD_LAP_MARKS: toggle(s.showLapMarkPosition); return true;
+    case CMD_MAX_SPEED_POINT: toggle(s.showMaxSpeedPoint); return true;
+    case CMD_NEXT_LAP: case CMD_PREVIOUS_LAP: {
+        const int to = id == CMD_NEXT_LAP ? nextCutLap(driveModel, driveModel.currentLap)
+                                          : previousCutLap(driveModel, driveModel.currentLap);
+        if (to >= 0) driveModel.currentLap = to;
+        restartAnimationForLap();
+        return true;
+    }
+    case CMD_RESET_COLOURS: resetColours(); return true;
+    case CMD_SPEED_1: case CMD_SPEED_2: case CMD_SPEED_4: case CMD_SPEED_8:
+        setAnimationSpeed(id - CMD_SPEED_1);
+        return true;
+    case CMD_IN_CAR_VIEW: toggleInCarView(); return true;
+    default: return false;
+    }
+}

@@ -8,3 +8,7 @@ void refreshMenuStates();
 // The title of the current drive and display mode (UTF-8).
 std::string windowTitle();
 void updateTitle();
+
+// The state commands that need no dialog: toggles, radio choices, lap steps
+// (over cut laps only) and the colour reset. False for any other id.
+bool applyStateCommand(int id);

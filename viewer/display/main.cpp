@@ -28,7 +28,7 @@ int onCommand(void*, unsigned, uintptr_t wParam, intptr_t) {
     case CMD_ANIMATION: toggleAnimation(); break;
     case CMD_ANIMATION_PAUSE: toggleAnimationPause(); return 0;
     case CMD_RESET_VIEW: resetView(); break;
-    default: break;
+    default: applyStateCommand(id); break;
     }
     refreshMenuStates();
     plUpdate(mainWindowId);
