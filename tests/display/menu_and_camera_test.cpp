@@ -115,6 +115,7 @@ TEST(Replay, DamagedSpeedIndexPlaysAtOneSecond) {
 }  // namespace
 
 #include "viewer/display/commands.h"
+#include "viewer/analysis/drive_log_loader.h"
 
 TEST(Commands, ResetColoursLeavesFlagsAndWeightAndLapStepsStopAtTheEnds) {
     viewState = ViewState{};
@@ -136,5 +137,19 @@ TEST(Commands, ResetColoursLeavesFlagsAndWeightAndLapStepsStopAtTheEnds) {
     applyStateCommand(CMD_PREVIOUS_LAP);
     applyStateCommand(CMD_PREVIOUS_LAP);
     EXPECT_EQ(driveModel.currentLap, 0);
+    resetDriveModel();
+}
+
+TEST(Commands, ALogThatCannotBeOpenedKeepsTheDriveOnScreenAndSaysWhy) {
+    resetDriveModel();
+    driveModel.loaded = 1;
+    driveModel.lapCount = 1;
+    driveModel.logPath = "kept.gpd";
+    std::string message;
+    EXPECT_NE(openDriveLog("/nonexistent/none.gpd", message), LOAD_OK);
+    EXPECT_EQ(driveModel.loaded, 1);
+    EXPECT_EQ(driveModel.logPath, "kept.gpd");
+    EXPECT_NE(message.find("/nonexistent/none.gpd"), std::string::npos);
+    EXPECT_NE(message.find("見つかりません"), std::string::npos);
     resetDriveModel();
 }

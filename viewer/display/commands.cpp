@@ -86,3 +86,29 @@ bool applyStateCommand(int id) {
     default: return false;
     }
 }
+
+#include <filesystem>
+#include <utility>
+
+#include "viewer/analysis/drive_log_loader.h"
+
+int openDriveLog(const std::string& path, std::string& message) {
+    DriveModel previous = std::move(driveModel);
+    driveModel = DriveModel{};
+    const int status = loadDriveLog(path);
+    if (status == LOAD_OK) {
+        message.clear();
+        return status;
+    }
+    const LoadProblem problem = lastLoadProblem();
+    const char* reason = "ファイルを読み込めません。";
+    std::error_code ec;
+    if (problem == LoadProblem::CannotOpen && !std::filesystem::exists(path, ec)) reason = "ファイルが見つかりません。";
+    else if (problem == LoadProblem::BadSampleCount || problem == LoadProblem::Truncated)
+        reason = "サンプル数が壊れています。";
+    else if (problem == LoadProblem::TooFewPasses) reason = "ドライブログではありません。";
+    else if (problem == LoadProblem::OutOfMemory) reason = "メモリが足りません。";
+    message = "ファイル " + path + " を開けませんでした。\n" + reason;
+    driveModel = std::move(previous);
+    return status;
+}

@@ -12,3 +12,8 @@ void updateTitle();
 // The state commands that need no dialog: toggles, radio choices, lap steps
 // (over cut laps only) and the colour reset. False for any other id.
 bool applyStateCommand(int id);
+
+// Loads a drive log into a fresh model and keeps it only on success: a log
+// that cannot be opened leaves the drive on screen as it was. Returns the
+// loader's status; `message` receives the Japanese text naming file and reason.
+int openDriveLog(const std::string& path, std::string& message);

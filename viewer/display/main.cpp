@@ -78,7 +78,9 @@ int main(int argc, char** argv) {
     instance.listen([&](int command) {
         if (command == platform::COMMAND_OPEN_HANDOFF && !instance.sharedPath().empty()) {
             stopAnimation();
-            loadDriveLog(instance.sharedPath());
+            std::string message;
+            if (openDriveLog(instance.sharedPath(), message) != LOAD_OK)
+                QMessageBox::warning(plQtWindow(mainWindowId), "エラー", QString::fromStdString(message));
             updateTitle();
             refreshMenuStates();
             plUpdate(mainWindowId);
@@ -90,7 +92,9 @@ int main(int argc, char** argv) {
     readViewPrefs(viewState);
     refreshMenuStates();
     if (!path.empty()) {
-        loadDriveLog(path);
+        std::string message;
+        if (openDriveLog(path, message) != LOAD_OK)
+            QMessageBox::warning(plQtWindow(mainWindowId), "エラー", QString::fromStdString(message));
         updateTitle();
         refreshMenuStates();
     }
