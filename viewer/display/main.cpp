@@ -1,5 +1,6 @@
 // quindle: the drive log viewer. Start-up, the command loop and shutdown.
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <string>
 
