@@ -31,18 +31,3 @@ TEST(CentreOnOwner, ADialogWithoutAnOwnerGoesToTheScreenCentre) {
     EXPECT_EQ(dialog.frameGeometry().y(), screen.height() / 2 - size.height() / 2);
     EXPECT_EQ(dialog.size(), QSize(201, 101));  // never resized
 }
-
-TEST(CentreOnOwner, ADialogIsCentredOverItsOwnerWhenShown) {
-    app();
-    QMainWindow owner;
-    owner.setGeometry(100, 80, 530, 320);
-    owner.show();
-    QDialog dialog(&owner);
-    dialog.resize(200, 100);
-    platform::centreOnOwnerWhenShown(&dialog);
-    dialog.show();
-    const QRect o = owner.frameGeometry();
-    const QRect d = dialog.frameGeometry();
-    EXPECT_EQ(d.x(), o.x() + o.width() / 2 - d.width() / 2);
-    EXPECT_EQ(d.y(), o.y() + o.height() / 2 - d.height() / 2);
-}
