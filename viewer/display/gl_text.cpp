@@ -6,6 +6,14 @@
 // The views redraw the same labels every frame (markers, titles, the overlay,
 // corner labels), so finished masks are kept per font and string in a small
 // bounded cache instead of being rasterised again each frame.
+//
+// glBitmap itself is slow under software GL (Mesa turns every call into a
+// fresh texture and waits for the rasteriser), so each mask is also kept as
+// an alpha texture of the GL context and drawn as a quad in window pixels at
+// the raster position: alpha-tested, in the raster colour, at the raster
+// position's depth. That writes exactly the fragments glBitmap writes: the
+// mask's 1 bits at floor(raster position), none when the position is invalid,
+// depth-tested like any fragment.
 #include "viewer/display/gl_text.h"
 
 #include <GL/gl.h>
@@ -15,12 +23,15 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QObject>
+#include <QOpenGLContext>
 #include <QPainter>
 #include <QScreen>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -88,11 +99,11 @@ TextMask rasterise(const FrameFont& f, std::string_view text) {
     return mask;
 }
 
+std::string cacheKey(std::string_view text);
+
 const TextMask& cachedMask(std::string_view text) {
     const FrameFont& f = currentFont ? *currentFont : *defaultFont();
-    std::string key = f.key;
-    key.push_back('\0');
-    key.append(text);
+    std::string key = cacheKey(text);
     auto& cache = maskCache();
     auto it = cache.find(key);
     if (it != cache.end()) return it->second;
@@ -100,9 +111,138 @@ const TextMask& cachedMask(std::string_view text) {
     return cache.emplace(std::move(key), rasterise(f, text)).first->second;
 }
 
-void drawMask(const TextMask& mask) {
+std::string cacheKey(std::string_view text) {
+    const FrameFont& f = currentFont ? *currentFont : *defaultFont();
+    std::string key = f.key;
+    key.push_back('\0');
+    key.append(text);
+    return key;
+}
+
+// The mask textures of one GL context. Texture names belong to their
+// context, so each context has its own set, forgotten when it goes away (its
+// textures go with it).
+struct ContextTextures {
+    std::unordered_map<std::string, GLuint> textures;
+    QMetaObject::Connection destroyed;
+};
+
+std::unordered_map<const QOpenGLContext*, ContextTextures>& contextTextures() {
+    static std::unordered_map<const QOpenGLContext*, ContextTextures> all;
+    return all;
+}
+
+GLuint uploadMask(const TextMask& mask) {
+    std::vector<uint8_t> alpha(size_t(mask.maskWidth) * size_t(mask.maskHeight));
+    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = (mask.bits[i / 8] & (0x80 >> (i % 8))) ? 255 : 0;
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glPushAttrib(GL_TEXTURE_BIT);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_UNPACK_LSB_FIRST, GL_FALSE);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, mask.maskWidth, mask.maskHeight, 0, GL_ALPHA, GL_UNSIGNED_BYTE,
+                 alpha.data());
+    glPopClientAttrib();
+    glPopAttrib();
+    return id;
+}
+
+// The texture of the mask in the current context; 0 without a Qt context.
+GLuint maskTexture(const std::string& key, const TextMask& mask) {
+    const QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (!context) return 0;
+    auto& all = contextTextures();
+    auto found = all.find(context);
+    if (found == all.end()) {
+        found = all.emplace(context, ContextTextures{}).first;
+        found->second.destroyed = QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed,
+                                                   [context] { contextTextures().erase(context); });
+    }
+    auto& textures = found->second.textures;
+    auto it = textures.find(key);
+    if (it != textures.end()) return it->second;
+    if (textures.size() >= MASK_CACHE_LIMIT) {  // labels of a new lap: start over
+        for (const auto& entry : textures) glDeleteTextures(1, &entry.second);
+        textures.clear();
+    }
+    return textures.emplace(key, uploadMask(mask)).first->second;
+}
+
+// The mask as a quad of window pixels with its lower-left corner at (x, y)
+// and depth z (window coordinates).
+void drawMaskQuad(GLuint texture, const TextMask& mask, float x, float y, float z) {
+    GLint viewport[4] = {0, 0, 1, 1};
+    GLfloat depthRange[2] = {0.0f, 1.0f};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
+    // An orthographic box whose object coordinates are window pixels and
+    // whose eye depth maps onto window depth: z_window = near + (far - near) * d.
+    const float span = depthRange[1] - depthRange[0];
+    const float d = span != 0.0f ? (z - depthRange[0]) / span : 0.0f;
+    glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_COLOR_BUFFER_BIT | GL_POLYGON_BIT | GL_TRANSFORM_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(viewport[0], viewport[0] + viewport[2], viewport[1], viewport[1] + viewport[3], 0.0, -1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_POLYGON_STIPPLE);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);  // colour: the current one; alpha: the bit
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.5f);
+    const float w = float(mask.maskWidth), h = float(mask.maskHeight);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(x, y, d);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(x + w, y, d);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(x + w, y + h, d);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(x, y + h, d);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
+}
+
+// Draws the mask at the current raster position, as glBitmap would, and
+// moves the raster position on by the mask's width as glBitmap does.
+void drawMask(const std::string& key, const TextMask& mask) {
     if (mask.maskWidth == 0) return;
-    glBitmap(mask.maskWidth, mask.maskHeight, 0.0f, 0.0f, float(mask.maskWidth), 0.0f, mask.bits.data());
+    GLboolean valid = GL_FALSE;
+    glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &valid);
+    if (!valid) return;  // glBitmap draws nothing and leaves the position alone
+    const GLuint texture = maskTexture(key, mask);
+    if (texture == 0) {
+        glBitmap(mask.maskWidth, mask.maskHeight, 0.0f, 0.0f, float(mask.maskWidth), 0.0f, mask.bits.data());
+        return;
+    }
+    GLfloat raster[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    GLfloat colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glGetFloatv(GL_CURRENT_RASTER_COLOR, colour);
+    glColor4fv(colour);  // the raster colour: the current colour when the position was set
+    drawMaskQuad(texture, mask, std::floor(raster[0]), std::floor(raster[1]), raster[2]);
+    glBitmap(0, 0, 0.0f, 0.0f, float(mask.maskWidth), 0.0f, nullptr);
 }
 
 }  // namespace
@@ -143,18 +283,20 @@ TextMask renderTextMask(std::string_view text) { return cachedMask(text); }
 
 void drawText3d(std::string_view text, const Colour& colour, float x, float y, float z) {
     if (!textEnabled) return;
+    const std::string key = cacheKey(text);
     const TextMask& mask = cachedMask(text);
     glColor3f(colour.r, colour.g, colour.b);  // before the raster position: it takes the current colour
     glRasterPos3f(x, y, z);
-    drawMask(mask);
+    drawMask(key, mask);
 }
 
 void drawText2d(std::string_view text, const Colour& colour, int x, int y) {
     if (!textEnabled) return;
+    const std::string key = cacheKey(text);
     const TextMask& mask = cachedMask(text);
     glColor3f(colour.r, colour.g, colour.b);
     glRasterPos2f(float(x), float(y));
-    drawMask(mask);
+    drawMask(key, mask);
 }
 
 void setGlTextEnabled(bool enabled) { textEnabled = enabled; }
