@@ -42,13 +42,13 @@ void drawGraph(int32_t mode, double a, double b, double pointFactor) {
 
     Colour c;
     if (lap.startSample <= lap.endSample && curveColour(lap.startSample, lap, c)) {
-        glBegin(GL_LINE_STRIP);
+        VertexBatch& batch = VertexBatch::begin(true);
+        batch.reserve(size_t(lap.endSample - lap.startSample + 1));
         for (int i = lap.startSample; i <= lap.endSample; ++i) {
-            curveColour(i, lap, c);
-            setColour(c);
-            glVertex2d(sampleTimeMs(lap, i), graphValueOf(mode, lapIndex, i));
+            curveColour(i, lap, c);  // each vertex in its own sample's colour
+            batch.add(sampleTimeMs(lap, i), graphValueOf(mode, lapIndex, i), 0.0, c);
         }
-        glEnd();
+        batch.draw(GL_LINE_STRIP, &c);
     }
     if (anyCornerLabels()) {
         glPointSize(float(2.0 * pointFactor));

@@ -19,23 +19,26 @@ void label2d(int i, std::string_view text, const Colour& colour) {
     drawText3d(text, colour, float(p.x), float(p.z), 0.0f);
 }
 
+void addVertex2d(VertexBatch& batch, int i) {
+    const TrackPoint& p = pointAt(i);
+    batch.add(p.x, p.z, 0.0);
+}
+
+// The line carries its colour per vertex even when it is one colour, as in 3D.
 void drawLine2d(const LapRecord& lap, bool loop) {
     Colour c;
     if (!colourMapColour(lap.startSample, lap, c)) return;
-    glBegin(GL_LINE_STRIP);
-    if (viewState.colourMapMode == COLOUR_MAP_NONE) {
-        setColour(viewState.roadColour);
-        for (int i = lap.startSample; i <= lap.endSample; ++i) vertex2d(i);
-    } else {
-        setColour(FIRST_VERTEX_BLUE);
-        for (int i = lap.startSample; i <= lap.endSample; ++i) {
-            vertex2d(i);
-            colourMapColour(i, lap, c);
-            setColour(c);
-        }
+    VertexBatch& batch = VertexBatch::begin(true);
+    batch.reserve(size_t(lap.endSample - lap.startSample + 2));
+    // As in 3D: mapped, blue first, then each vertex in the colour of the sample before it.
+    const bool mapped = viewState.colourMapMode != COLOUR_MAP_NONE;
+    Colour previous = mapped ? FIRST_VERTEX_BLUE : viewState.roadColour;
+    for (int i = lap.startSample; i <= lap.endSample; ++i) {
+        batch.add(pointAt(i).x, pointAt(i).z, 0.0, previous);
+        if (mapped) colourMapColour(i, lap, previous);
     }
-    if (loop) vertex2d(lap.startSample);
-    glEnd();
+    if (loop) batch.add(pointAt(lap.startSample).x, pointAt(lap.startSample).z, 0.0, previous);
+    batch.draw(GL_LINE_STRIP, &previous);
 }
 
 void drawApices2d(const LapRecord& lap) {
@@ -66,9 +69,10 @@ void drawTrack2d() {
     if (viewState.showGpsPoints) {
         glPointSize(3.0f);
         setColour(viewState.gpsPointColour);
-        glBegin(GL_POINTS);
-        for (int i = lap.startSample; i <= lap.endSample; ++i) vertex2d(i);
-        glEnd();
+        VertexBatch& batch = VertexBatch::begin(false);
+        batch.reserve(size_t(lap.endSample - lap.startSample + 1));
+        for (int i = lap.startSample; i <= lap.endSample; ++i) addVertex2d(batch, i);
+        batch.draw(GL_POINTS);
     }
     // The replay point shows here whatever the in-car view says.
     const int animated = animatedSample();

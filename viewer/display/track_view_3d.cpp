@@ -61,39 +61,53 @@ void drawOriginAxes(const Scene& s) {
     glEnd();
 }
 
-void curtainPair(const Scene& s, int i) {
+void addVertex(VertexBatch& batch, const Scene& s, int i) {
     const TrackPoint& p = pointAt(i);
-    glVertex3d(p.x, s.ground, p.z);
-    vertex(s, i);
+    batch.add(p.x, height(s, i), p.z);
 }
 
+void addVertex(VertexBatch& batch, const Scene& s, int i, const Colour& c) {
+    const TrackPoint& p = pointAt(i);
+    batch.add(p.x, height(s, i), p.z, c);
+}
+
+void addCurtainPair(VertexBatch& batch, const Scene& s, int i) {
+    const TrackPoint& p = pointAt(i);
+    batch.add(p.x, s.ground, p.z, CURTAIN_GREY);
+    addVertex(batch, s, i, CURTAIN_GREY);
+}
+
+int sampleCount(const Scene& s) { return s.lap.endSample - s.lap.startSample + 1; }
+
+// Lines and the curtain carry their colour per vertex even when it is one
+// colour: it is then interpolated like every vertex colour, which rounds a
+// shade such as 0.7 the same way at every pixel as the vertex-by-vertex
+// drawing did.
 void drawCurtain(const Scene& s) {
-    setColour(CURTAIN_GREY);
-    glBegin(GL_TRIANGLE_STRIP);
-    for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) curtainPair(s, i);
-    if (s.loop) curtainPair(s, s.lap.startSample);
-    glEnd();
+    VertexBatch& batch = VertexBatch::begin(true);
+    batch.reserve(2 * size_t(sampleCount(s) + 1));
+    for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) addCurtainPair(batch, s, i);
+    if (s.loop) addCurtainPair(batch, s, s.lap.startSample);
+    batch.draw(GL_TRIANGLE_STRIP, &CURTAIN_GREY);
 }
 
 void drawTrackLine(const Scene& s) {
     Colour c;
     if (!colourMapColour(s.lap.startSample, s.lap, c)) return;  // a map mode without a line
     glLineWidth(2.0f);
-    glBegin(GL_LINE_STRIP);
-    if (viewState.colourMapMode == COLOUR_MAP_NONE) {
-        setColour(viewState.roadColour);
-        for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) vertex(s, i);
-    } else {
-        // The colour of a sample takes effect from the next vertex on.
-        setColour(FIRST_VERTEX_BLUE);
-        for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) {
-            vertex(s, i);
-            colourMapColour(i, s.lap, c);
-            setColour(c);
-        }
+    VertexBatch& batch = VertexBatch::begin(true);
+    batch.reserve(size_t(sampleCount(s) + 1));
+    // Mapped, the colour of a sample takes effect from the next vertex on:
+    // the first vertex is blue, every later one has the colour of the sample
+    // before it.
+    const bool mapped = viewState.colourMapMode != COLOUR_MAP_NONE;
+    Colour previous = mapped ? FIRST_VERTEX_BLUE : viewState.roadColour;
+    for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) {
+        addVertex(batch, s, i, previous);
+        if (mapped) colourMapColour(i, s.lap, previous);
     }
-    if (s.loop) vertex(s, s.lap.startSample);
-    glEnd();
+    if (s.loop) addVertex(batch, s, s.lap.startSample, previous);
+    batch.draw(GL_LINE_STRIP, &previous);
 }
 
 void drawCornerApices(const Scene& s) {
@@ -115,9 +129,10 @@ void drawGpsPoints(const Scene& s) {
     glDisable(GL_DEPTH_TEST);
     glPointSize(3.0f);
     setColour(viewState.gpsPointColour);
-    glBegin(GL_POINTS);
-    for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) vertex(s, i);
-    glEnd();
+    VertexBatch& batch = VertexBatch::begin(false);
+    batch.reserve(size_t(sampleCount(s)));
+    for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) addVertex(batch, s, i);
+    batch.draw(GL_POINTS);
     glEnable(GL_DEPTH_TEST);
 }
 

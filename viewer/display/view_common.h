@@ -4,6 +4,8 @@
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
 
+#include <vector>
+
 // Labels of the track views.
 inline constexpr const char* LABEL_START = "スタート";
 inline constexpr const char* LABEL_GOAL = "ゴール";
@@ -41,3 +43,45 @@ inline bool anyCornerLabels() {
 }
 
 void setColour(const Colour& c);
+
+// The vertices (and, when coloured, a colour per vertex) of one primitive,
+// drawn with one client-side array call instead of one call per vertex: a
+// 24 000-sample lap is over 100 000 immediate-mode calls a frame. The
+// coordinates are handed to GL as floats, which is what immediate mode turns
+// doubles into, so the pixels do not change. One batch is built at a time
+// (the views draw on the UI thread only); its storage is kept between frames.
+class VertexBatch {
+public:
+    static VertexBatch& begin(bool coloured);
+    // Room for `vertices` more (add grows the storage itself when needed, but
+    // slowly: the views reserve what they add).
+    void reserve(size_t vertices);
+    void add(double x, double y, double z) {
+        if (count_ == capacity_) grow();
+        float* v = xyz_.data() + 3 * count_;  // plain stores: this runs per sample per frame
+        v[0] = float(x);
+        v[1] = float(y);
+        v[2] = float(z);
+        ++count_;
+    }
+    void add(double x, double y, double z, const Colour& c) {
+        if (count_ == capacity_) grow();
+        float* rgb = rgb_.data() + 3 * count_;
+        rgb[0] = c.r;
+        rgb[1] = c.g;
+        rgb[2] = c.b;
+        add(x, y, z);
+    }
+    // Draws the vertices as `mode` (GL_POINTS, GL_LINE_STRIP, ...). A
+    // coloured batch leaves `after` as the current colour, as the immediate
+    // form leaves the last colour it set.
+    void draw(unsigned mode, const Colour* after = nullptr) const;
+
+private:
+    void grow();
+    bool coloured_ = false;
+    size_t count_ = 0;     // vertices added
+    size_t capacity_ = 0;  // vertices the storage holds
+    std::vector<float> xyz_;
+    std::vector<float> rgb_;
+};
