@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QObject>
 #include <QOpenGLContext>
+#include <QPointer>
 #include <QPainter>
 #include <QScreen>
 #include <QString>
@@ -120,16 +121,27 @@ std::string cacheKey(std::string_view text) {
 }
 
 // The mask textures of one GL context. Texture names belong to their
-// context, so each context has its own set, forgotten when it goes away (its
-// textures go with it).
-struct ContextTextures {
+// context, so each context has its own table, a child object of the context:
+// it goes when the context goes (and its textures with it), and a later
+// context, wherever it is allocated, starts with an empty one.
+class ContextTextures : public QObject {
+public:
+    explicit ContextTextures(QOpenGLContext* context) : QObject(context) { setObjectName(NAME); }
+    static constexpr const char* NAME = "frame-text-textures";
     std::unordered_map<std::string, GLuint> textures;
-    QMetaObject::Connection destroyed;
 };
 
-std::unordered_map<const QOpenGLContext*, ContextTextures>& contextTextures() {
-    static std::unordered_map<const QOpenGLContext*, ContextTextures> all;
-    return all;
+ContextTextures* findOrCreateTextures(QOpenGLContext* context) {
+    if (auto* found = context->findChild<QObject*>(ContextTextures::NAME, Qt::FindDirectChildrenOnly))
+        return static_cast<ContextTextures*>(found);  // only this file names a child so
+    return new ContextTextures(context);
+}
+
+ContextTextures* contextTextures(QOpenGLContext* context) {
+    static QPointer<ContextTextures> last;  // cleared when its context goes
+    if (last && last->parent() == context) return last;
+    last = findOrCreateTextures(context);
+    return last;
 }
 
 GLuint uploadMask(const TextMask& mask) {
@@ -158,16 +170,9 @@ GLuint uploadMask(const TextMask& mask) {
 
 // The texture of the mask in the current context; 0 without a Qt context.
 GLuint maskTexture(const std::string& key, const TextMask& mask) {
-    const QOpenGLContext* context = QOpenGLContext::currentContext();
+    QOpenGLContext* context = QOpenGLContext::currentContext();
     if (!context) return 0;
-    auto& all = contextTextures();
-    auto found = all.find(context);
-    if (found == all.end()) {
-        found = all.emplace(context, ContextTextures{}).first;
-        found->second.destroyed = QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed,
-                                                   [context] { contextTextures().erase(context); });
-    }
-    auto& textures = found->second.textures;
+    auto& textures = contextTextures(context)->textures;
     auto it = textures.find(key);
     if (it != textures.end()) return it->second;
     if (textures.size() >= MASK_CACHE_LIMIT) {  // labels of a new lap: start over
