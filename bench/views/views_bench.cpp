@@ -1,7 +1,10 @@
 // One viewer frame (projection, view, overlay, glFinish) with every option
 // and label on, for a 2 000- and a 24 000-sample lap, under Mesa's software
-// GL (run under Xvfb). "no text" draws the same frame with text off: the
-// difference is the share of text.
+// GL (run under Xvfb). The same frame with text off (last argument 0) gives
+// the share of text by difference. "replay" draws the frames of a running
+// replay, one sample further each time (so the overlay's lines are new text
+// every frame), from the orbit camera and from the car: each must fit well
+// inside the fastest replay step of 125 ms.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -35,20 +38,28 @@ void installLap(int n) {
     analyseDrive();
 }
 
-void frame(benchmark::State& state) {
+QGuiApplication* application() {
     static int argc = 1;
     static char name[] = "views_bench";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
-    installLap(int(state.range(0)));
+    static QGuiApplication* app = new QGuiApplication(argc, argv);  // kept: see view-shot
+    return app;
+}
+
+void everyOptionOn(int32_t displayMode) {
     setViewStateDefaults();
     ViewState& v = viewState;
-    v.displayMode = int32_t(state.range(1));
+    v.displayMode = displayMode;
     v.showGpsPoints = v.showCornerCount = v.showCornerSpeed = v.showCornerAltitude = v.showOrigin = 1;
     v.showSpeedInfo = v.showCornerSpeedInfo = v.showPowerInfo = v.showAltitudeInfo = 1;
     v.colourMapMode = COLOUR_MAP_ACCELERATION;
     viewCamera.track3d.tilt = 40.0f;
+}
+
+void frame(benchmark::State& state) {
+    application();
+    installLap(int(state.range(0)));
+    everyOptionOn(int32_t(state.range(1)));
     setGlTextEnabled(state.range(2) != 0);
     OffscreenGl gl(800, 800);
     if (!gl.ok()) {
@@ -60,8 +71,32 @@ void frame(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+void replay(benchmark::State& state) {
+    application();
+    const int samples = int(state.range(0));
+    installLap(samples);
+    everyOptionOn(DISPLAY_3D);
+    viewState.inCarView = int32_t(state.range(1));
+    animation.animating = true;
+    animation.animationFrame = 0;
+    animation.animationFrameCount = samples;
+    OffscreenGl gl(800, 800);
+    if (!gl.ok()) {
+        state.SkipWithError("no GL context (run under Xvfb)");
+        return;
+    }
+    for (auto _ : state) {
+        drawViewFrame(800, 800);
+        animation.animationFrame = (animation.animationFrame + 1) % samples;
+    }
+    resetAnimationState();
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 }  // namespace
 
 // samples, display mode, text on
 BENCHMARK(frame)->ArgsProduct({{2000, 24000}, {0, 1, 2}, {1, 0}})->Unit(benchmark::kMillisecond)->UseRealTime();
+// samples, in-car view
+BENCHMARK(replay)->ArgsProduct({{24000}, {0, 1}})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();
