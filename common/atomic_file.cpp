@@ -9,10 +9,12 @@
 #include <cstring>
 #include <vector>
 
+#include "common/error_text.h"
+
 namespace {
 
 std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
+    return what + " " + path + ": " + systemErrorText(error);
 }
 
 // Moves the finished temporary file to its final name. Without keepExisting

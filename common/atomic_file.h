@@ -22,6 +22,15 @@ struct FileWriteResult {
     std::string error;  // reason for FAILED, with the file name
 };
 
+// An int status (0 written; other codes as the writer documents them) with
+// the reason of a failure ("cannot write PATH: reason"). It converts to the
+// int status, so callers that compare codes keep working.
+struct WriteOutcome {
+    int status = 0;
+    std::string error;
+    operator int() const { return status; }  // NOLINT: the int status is the design's result
+};
+
 // `write` puts the whole content into the open file and returns false on any
 // short write. With keepExisting an existing file of that name is never
 // replaced (TARGET_EXISTS is returned instead).

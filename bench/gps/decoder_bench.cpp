@@ -28,8 +28,7 @@ std::vector<std::string> allCaptureLines() {
 }
 
 void resetAll() {
-    resetGpsStateForTests();
-    resetGeodesyStateForTests();
+    resetGpsState();
     resetLiveFix();
 }
 

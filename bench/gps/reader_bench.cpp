@@ -39,7 +39,7 @@ void measureReader(benchmark::State& state, int epochRateHz) {
         state.SkipWithError("no pseudo-terminal");
         return;
     }
-    resetGpsStateForTests();
+    resetGpsState();
     std::snprintf(gpsPort.portName, sizeof gpsPort.portName, "%s", name);
     if (openGpsPort() != 0) {
         state.SkipWithError("cannot open the pseudo-terminal");
@@ -71,7 +71,7 @@ void measureReader(benchmark::State& state, int epochRateHz) {
     closeGpsPort();
     close(master);
     close(slave);
-    resetGpsStateForTests();
+    resetGpsState();
 }
 
 void BM_ReaderIdle(benchmark::State& state) { measureReader(state, 0); }

@@ -7,14 +7,16 @@
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/timing_state.h"
 
 namespace {
 
 void BM_DistancesAndPassCheckPerFix(benchmark::State& state) {
-    applyDefaultSettings();
-    resetGeodesyStateForTests();
-    course = Course{};
+    resetGpsState();
+    resetTimingState();
+    Course course;
     course.courseType = static_cast<int32_t>(state.range(0));
     course.pointCount = 2;
     course.points[0].latitude = 35.001;
@@ -23,6 +25,7 @@ void BM_DistancesAndPassCheckPerFix(benchmark::State& state) {
     course.points[1].longitude = 139.0;
     toGeocentric(course.points[0]);
     toGeocentric(course.points[1]);
+    replaceCourse(course);
     // 3600 fixes round a 110 m circle through both points.
     constexpr int FIXES = 3600;
     static GeoPoint track[FIXES];
@@ -45,9 +48,11 @@ void BM_DistancesAndPassCheckPerFix(benchmark::State& state) {
 BENCHMARK(BM_DistancesAndPassCheckPerFix)->Arg(COURSE_LOOP)->Arg(COURSE_OPEN_RETURN);
 
 void BM_PassCheckOnly(benchmark::State& state) {
-    applyDefaultSettings();
-    course = Course{};
+    resetGpsState();
+    resetTimingState();
+    Course course;
     course.pointCount = 2;
+    replaceCourse(course);
     pointDistance[0] = 120.0;
     pointDistance[1] = 340.0;
     pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;

@@ -7,8 +7,8 @@
 #include "capture/app/dialog_builder.h"
 #include "capture/app/dialog_rules.h"
 #include "capture/app/input_method.h"
-#include "capture/gps/gps_state.h"
 #include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
 
 namespace {
 
@@ -18,6 +18,7 @@ constexpr int RADIO_FOR_TYPE[] = {1019, 1020, 1021};  // loop, open, open return
 }  // namespace
 
 int askCourseName(QWidget* owner) {
+    Course course = currentCourse();
     if (!courseNeedsName(course)) return 0;
     TemplateDialog dialog(owner, courseNameDialogTemplate());
     auto* name = dialog.control<QLineEdit>(COURSE_NAME_EDIT);
@@ -32,6 +33,7 @@ int askCourseName(QWidget* owner) {
         if (dialog.control<QRadioButton>(RADIO_FOR_TYPE[type])->isChecked()) checked = type;
     }
     applyCourseName(name->text().toStdString(), checked, course, captureSettings);
+    setCourseNameAndType(course.name, course.courseType);
     // The name may have come through the input method; close it so the
     // frame's Space and Ctrl shortcuts work again.
     closeInputMethod(owner);

@@ -32,7 +32,9 @@ std::string textOf(const QComboBox* combo) { return combo->currentText().toStdSt
 
 bool runGpsPortDialog(QWidget* owner) {
     TemplateDialog dialog(owner, gpsPortDialogTemplate());
-    const GpsPortFields initial = gpsPortFieldsFrom(gpsPort, datum, binaryReceiver);
+    int32_t newDatum = datum.load();
+    int32_t newBinary = binaryReceiver.load();
+    const GpsPortFields initial = gpsPortFieldsFrom(gpsPort, newDatum, newBinary);
     auto* port = dialog.control<QComboBox>(GPS_PORT_NAME);
     const std::vector<SerialDeviceEntry> choices = fillPortCombo(port, initial.port);
     fillCombo(dialog.control<QComboBox>(GPS_PORT_SPEED), baudRateList(), initial.baudRate);
@@ -52,10 +54,12 @@ bool runGpsPortDialog(QWidget* owner) {
         typed.parity = textOf(dialog.control<QComboBox>(GPS_PORT_PARITY));
         typed.datum = textOf(dialog.control<QComboBox>(GPS_PORT_DATUM));
         typed.binaryReceiver = dialog.control<QCheckBox>(GPS_PORT_BINARY)->isChecked();
-        applyGpsPortFields(typed, gpsPort, datum, binaryReceiver);
-        // The settings record carries both too, so whoever saves sees the new values.
-        captureSettings.datum = datum;
-        captureSettings.binaryReceiver = binaryReceiver;
+        applyGpsPortFields(typed, gpsPort, newDatum, newBinary);
+        // The settings record carries both, and publishing hands them to the
+        // GPS state, so the next fix and whoever saves see the new values.
+        captureSettings.datum = newDatum;
+        captureSettings.binaryReceiver = newBinary;
+        publishSettings();
     }
     returnFocusToFrame(owner);
     return accepted;

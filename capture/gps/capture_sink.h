@@ -1,14 +1,22 @@
-// How the Qt-free capture cores reach the user interface.
+// How the Qt-free capture cores reach the user interface: display output only.
 //
-// The GPS reader, the decoders and the lap timing run on worker threads. They
-// hand whole panel texts (UTF-8) to the sink and call the hooks below; the
-// window program installs a sink that queues them to the UI thread, the
-// headless recorder one that prints, and tests a recording fake. A sink must
-// never block its caller on the UI.
+// The GPS reader, the decoders and the lap timing run on worker threads; the
+// window thread runs the commands. Both hand the sink whole panel texts
+// (UTF-8), cues, the flash state, counted passes and snapshots of the course
+// points. The window program installs a sink that queues them to the UI
+// thread, the headless recorder one that prints, and tests a recording fake.
+// A sink must never block its caller on the UI, and nothing a sink receives
+// refers to memory a worker thread keeps writing: every argument is a value or
+// a copy valid for the call.
+//
+// Lap timing never depends on the sink: a sink that implements nothing still
+// times laps and records the drive log.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+
+#include "common/records.h"
 
 // Control ids of the live status panel.
 enum PanelControl : int {
@@ -35,24 +43,28 @@ class CaptureSink {
 public:
     virtual ~CaptureSink() = default;
 
-    // Whole-text replacement of one panel control; `utf8` is only valid during the call.
+    // Whole-text replacement of one panel control; `utf8` is only valid during
+    // the call. Any thread (reader or window).
     virtual void setPanelText(int /*controlId*/, std::string_view /*utf8*/) {}
 
-    // Hooks the GPS reader calls (the lap check after every line or packet,
-    // the flash time-out after every line) and the fix completion calls (the
-    // course-point display and the command states after a point is registered).
-    virtual void checkPointPasses() {}
-    virtual void pollFlash() {}
-    virtual void showCoursePoints() {}
-    virtual void refreshCommandStates() {}
-
-    // Cues the lap timing gives: a voice file number (0..5) and the screen flash.
+    // A voice cue (0..5): 0 measuring started, 1 stopped, 4 and 5 a counted
+    // pass at point 1 or 2. Filtering by the sound switch is the window's.
     virtual void playCue(int /*cue*/) {}
-    virtual void showFlash() {}
+
+    // Show or hide the full-screen flash. The 500 ms timing is the core's;
+    // the sink only applies the state. Reader thread.
+    virtual void setFlashVisible(bool /*visible*/) {}
 
     // A pass of course point `point` (0 or 1) was counted at `tickMs`; the
     // pass log and the lap display are already updated. Reader thread.
     virtual void passCounted(int /*point*/, uint32_t /*tickMs*/) {}
+
+    // A copy of the course after a point was registered (reader thread) or
+    // deleted, swapped, loaded or cleared (window thread). The window shows
+    // the points (coursePointPanelTexts) and refreshes its command states
+    // (commandStates(currentCommandInputs())): a registration is what
+    // disables Add point once the course is full.
+    virtual void showCoursePoints(const Course& /*course*/) {}
 };
 
 // The installed sink; a no-op sink when none is installed. Install before the

@@ -3,9 +3,9 @@
 #include <atomic>
 #include <cstring>
 
-#include "capture/gps/capture_sink.h"
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
+#include "capture/gps/reader_hooks.h"
 
 namespace {
 // Written and read by the reader thread only; atomic so a test thread may reset it.
@@ -25,27 +25,25 @@ void resetLiveFix() {
     positionReceived.store(false, std::memory_order_relaxed);
 }
 
-void registerPointFromFix() {
+void registerPointFromFix() { registerPointFromFix(datum.load()); }
+
+void registerPointFromFix(int32_t datumCode) {
     const GeoPoint& fix = gpsFix.position;
     if (fix.latitude == 0.0 || fix.longitude == 0.0) return;
-    // The course has room for two points; a third request must not write past them.
-    if (course.pointCount < 0 || course.pointCount >= COURSE_MAX_POINTS) return;
-    course.points[course.pointCount] = fix;
-    ++course.pointCount;
-    captureSink().showCoursePoints();
+    if (const auto registerPoint = readerHooks().registerPoint) registerPoint(fix, datumCode);
 }
 
 bool completeFix(FixVariant variant) {
     if (!positionReceived.load(std::memory_order_relaxed)) return false;
-    toGeocentric(gpsFix.position);
+    // One datum for the whole fix: the settings dialog may change it meanwhile.
+    const int32_t datumCode = datum.load();
+    toGeocentric(gpsFix.position, datumCode);
     updatePointDistances();
     // Published before the gate opens, so the recorder's first sample is this fix.
     publishPosition(gpsFix.position);
     if (variant != FixVariant::Rmc) gpsFix.fixReceived.store(1);
-    if (registerPointRequest.load() != 0) {
-        registerPointFromFix();
-        registerPointRequest.store(0);
-        captureSink().refreshCommandStates();
-    }
+    // Taken with an exchange: a request made while this one is handled is
+    // not lost without a fix to serve it.
+    if (registerPointRequest.exchange(0) != 0) registerPointFromFix(datumCode);
     return true;
 }

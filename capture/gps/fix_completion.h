@@ -1,6 +1,8 @@
 // What every usable position goes through, whichever decoder produced it.
 #pragma once
 
+#include <cstdint>
+
 // The sentence or packet that completed the fix. Only GGA and binary fixes
 // open the recording gate (fixReceived); an RMC fix carries no altitude.
 enum class FixVariant { Gga, Rmc, Binary };
@@ -12,9 +14,11 @@ enum class FixVariant { Gga, Rmc, Binary };
 // lost its fix. Returns true when it ran.
 bool completeFix(FixVariant variant);
 
-// Appends gpsFix.position to the course points, unless the fix has a latitude
-// or longitude of exactly 0 or the course already holds two points.
+// Hands gpsFix.position to the timing layer's point registration (the
+// registerPoint reader hook), unless the fix has a latitude or longitude of
+// exactly 0. The timing layer refuses a third point.
 void registerPointFromFix();
+void registerPointFromFix(int32_t datumCode);
 
 // A decoder took a latitude and a longitude into gpsFix.position.
 void notePositionReceived();

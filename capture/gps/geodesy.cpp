@@ -1,17 +1,19 @@
 #include "capture/gps/geodesy.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/gps_state.h"
+#include "capture/gps/reader_hooks.h"
 
 GeoPoint previousFix;
 int32_t noPreviousFix = 1;
 double pointDistance[2] = {-1.0, -1.0};
 double pointSegmentDistance[2] = {-1.0, -1.0};
 
-void toGeocentric(GeoPoint& point) { toGeocentric(point, datum); }
+void toGeocentric(GeoPoint& point) { toGeocentric(point, datum.load()); }
 
 void toGeocentric(GeoPoint& point, int32_t datumCode) {
     const bool tokyo = datumCode == 1;
@@ -70,14 +72,35 @@ double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoP
     return std::sqrt(ex * ex + ey * ey + ez * ez);
 }
 
+namespace {
+// Written by the reader after each distance update, read by the window.
+std::atomic<double> publishedDistance[2] = {-1.0, -1.0};
+}  // namespace
+
+PointDistances publishedPointDistances() {
+    PointDistances d;
+    d.distanceM[0] = publishedDistance[0].load();
+    d.distanceM[1] = publishedDistance[1].load();
+    return d;
+}
+
+void forgetPointDistances() {
+    pointDistance[0] = pointDistance[1] = -1.0;
+    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
+    publishedDistance[0] = publishedDistance[1] = -1.0;
+}
+
 void updatePointDistances() {
     static const int distanceControl[2] = {PANEL_POINT1_DISTANCE, PANEL_POINT2_DISTANCE};
-    const int count = course.pointCount < 0 ? 0 : (course.pointCount > 2 ? 2 : course.pointCount);
-    for (int i = 0; i < count; ++i) {
+    // The timing layer's latest published points: a point registered or a
+    // course loaded on another thread counts from this fix on.
+    const CoursePoints course = publishedCoursePoints();
+    for (int i = 0; i < course.count; ++i) {
         pointDistance[i] = chordDistance(course.points[i], gpsFix.position);
         if (noPreviousFix == 0) {
             pointSegmentDistance[i] = segmentDistance(gpsFix.position, previousFix, course.points[i]);
         }
+        publishedDistance[i].store(pointDistance[i]);
         char text[64];
         std::snprintf(text, sizeof text, "%0.8f(m)", pointDistance[i]);
         captureSink().setPanelText(distanceControl[i], text);
@@ -86,9 +109,8 @@ void updatePointDistances() {
     noPreviousFix = 0;
 }
 
-void resetGeodesyStateForTests() {
+void resetGeodesyState() {
     previousFix = GeoPoint{};
     noPreviousFix = 1;
-    pointDistance[0] = pointDistance[1] = -1.0;
-    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
+    forgetPointDistances();
 }

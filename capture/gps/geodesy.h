@@ -24,8 +24,19 @@ void toGeocentric(GeoPoint& point);
 void toGeocentric(GeoPoint& point, int32_t datumCode);
 double chordDistance(const GeoPoint& a, const GeoPoint& b);
 double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
-// Distances from every course point to gpsFix.position, shown on the panel;
-// then the fix becomes previousFix.
+// Distances from every published course point (publishedCoursePoints) to
+// gpsFix.position, shown on the panel; then the fix becomes previousFix.
 void updatePointDistances();
 
-void resetGeodesyStateForTests();
+// The distances of the latest fix, readable from any thread: the window shows
+// them after a load or New while the reader may be updating pointDistance.
+struct PointDistances {
+    double distanceM[2] = {-1.0, -1.0};  // point 1, point 2; -1 unknown
+};
+PointDistances publishedPointDistances();
+// Both distances (fix and segment) back to unknown, published too. Call while
+// no reader runs (New).
+void forgetPointDistances();
+
+// Previous fix and distances back to unknown (part of resetGpsState).
+void resetGeodesyState();

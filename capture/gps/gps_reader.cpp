@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "capture/gps/binary_receiver.h"
-#include "capture/gps/capture_sink.h"
 #include "capture/gps/fix_completion.h"
 #include "capture/gps/gps_state.h"
 #include "capture/gps/line_buffer.h"
 #include "capture/gps/nmea_decoder.h"
+#include "capture/gps/reader_hooks.h"
 #include "capture/gps/serial_port.h"
 #include "platform/tick.h"
 
@@ -24,6 +24,16 @@ std::atomic<LineObserver> lineObserver{nullptr};
 
 bool stopRequested() { return readerStop.load() != 0; }
 
+// The timing layer's work after a line or packet, run by the reader itself:
+// no display sink stands between a fix and the lap check.
+void runPassCheck() {
+    if (const auto hook = readerHooks().checkPointPasses) hook();
+}
+
+void runFlashPoll() {
+    if (const auto hook = readerHooks().pollFlash) hook();
+}
+
 // Decodes every complete line in the buffer, one per millisecond; false when
 // asked to stop.
 bool decodeLines(NmeaLineBuffer& buffer) {
@@ -31,8 +41,8 @@ bool decodeLines(NmeaLineBuffer& buffer) {
     for (int length; (length = buffer.takeLine(line)) > 0;) {
         const SentenceResult result = decodeSentence(length, line);
         if (LineObserver observer = lineObserver.load()) observer(line, length, result);
-        captureSink().checkPointPasses();  // after every line, understood or not
-        captureSink().pollFlash();
+        runPassCheck();  // after every line, understood or not
+        runFlashPoll();
         platform::sleepMs(1);
         if (stopRequested()) return false;
     }
@@ -63,9 +73,9 @@ bool decodePackets(PacketBuffer& buffer) {
         const int end = findPacket(buffer.data(), buffer.filled(), record);
         if (end < 0) return true;
         decodeBinaryPacket(record);
-        captureSink().checkPointPasses();
+        runPassCheck();
         buffer.drop(end + 1);
-        captureSink().pollFlash();
+        runFlashPoll();
         platform::sleepMs(1);
     }
     return false;
@@ -83,7 +93,7 @@ void runBinaryReader() {
             buffer.unwedge();
         }
         platform::sleepMs(1);
-        captureSink().pollFlash();
+        runFlashPoll();
         if (stopRequested()) return;
     }
 }
@@ -91,7 +101,7 @@ void runBinaryReader() {
 void readerMain() {
     if (gpsPort.handle == 0) return;
     resetLiveFix();
-    if (binaryReceiver != 0) {
+    if (binaryReceiver.load() != 0) {
         runBinaryReader();
     } else {
         runNmeaReader();

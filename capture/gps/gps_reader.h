@@ -1,5 +1,6 @@
 // The GPS reader thread: pulls bytes from gpsPort, decodes NMEA lines or
-// binary packets into gpsFix and runs the lap check after each one.
+// binary packets into gpsFix and, after each one, runs the lap check and the
+// flash poll the timing layer installed (reader_hooks.h).
 #pragma once
 
 #include "capture/gps/nmea_decoder.h"

@@ -3,11 +3,15 @@
 #include <cstring>
 #include <mutex>
 
+#include "capture/gps/fix_completion.h"
+#include "capture/gps/geodesy.h"
+#include "capture/gps/gps_reader.h"
+#include "capture/gps/reader_hooks.h"
+
 GpsFix gpsFix;
 SerialPort gpsPort = closedSerialPort("COM1", 38400);  // constant-initialised: no start-up order
-int32_t binaryReceiver = 0;
-int32_t datum = 0;
-Course course;
+std::atomic<int32_t> binaryReceiver{0};
+std::atomic<int32_t> datum{0};
 
 std::atomic<int32_t> readerStop{0};
 std::atomic<int32_t> readerRunning{0};
@@ -34,7 +38,7 @@ PositionTriple readPublishedPosition() {
     return published;
 }
 
-void resetGpsStateForTests() {
+void resetGpsState() {
     gpsFix.position = GeoPoint{};
     std::memset(gpsFix.timeText, 0, sizeof gpsFix.timeText);
     gpsFix.satellites = 0;
@@ -43,9 +47,13 @@ void resetGpsStateForTests() {
     gpsPort = closedSerialPort("COM1", 38400);
     binaryReceiver = 0;
     datum = 0;
-    course = Course{};
     readerStop = 0;
     readerRunning = 0;
     registerPointRequest = 0;
     publishPosition(GeoPoint{});
+    publishCoursePoints(CoursePoints{});
+    setReaderHooks(ReaderHooks{});
+    setLineObserver(nullptr);
+    resetLiveFix();
+    resetGeodesyState();
 }

@@ -17,9 +17,9 @@ struct GpsFix {
 
 extern GpsFix gpsFix;
 extern SerialPort gpsPort;          // defaults "COM1", 38400, 8, none, one
-extern int32_t binaryReceiver;      // setting: 0 NMEA, 1 binary receiver
-extern int32_t datum;               // setting: 0 WGS-84, 1 Tokyo
-extern Course course;               // the one course (points, name, type)
+// Settings the reader reads while the window's settings dialog may write them.
+extern std::atomic<int32_t> binaryReceiver;  // 0 NMEA, 1 binary receiver (read at reader start)
+extern std::atomic<int32_t> datum;           // 0 WGS-84, 1 Tokyo (read at every fix)
 
 extern std::atomic<int32_t> readerStop;
 extern std::atomic<int32_t> readerRunning;
@@ -35,5 +35,8 @@ struct PositionTriple {
 void publishPosition(const GeoPoint& position);
 PositionTriple readPublishedPosition();
 
-// Back to program-start values (fix, flags, course, ports); for tests.
-void resetGpsStateForTests();
+// Back to program-start values: the live fix, the flags, the port, the
+// settings above, the published position and course points, the distances of
+// the geodesy, the reader hooks and the line observer. Call while no reader
+// runs; every test fixture does.
+void resetGpsState();

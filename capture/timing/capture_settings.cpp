@@ -1,5 +1,6 @@
 #include "capture/timing/capture_settings.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,28 @@
 
 CaptureSettings captureSettings;
 
+namespace {
+std::atomic<double> publishedPointOffsetM{15.0};
+std::atomic<int32_t> publishedFlashOnPass{0};
+std::atomic<int32_t> publishedMotecLapSync{0};
+}  // namespace
+
+void publishSettings() {
+    publishedPointOffsetM.store(captureSettings.pointOffset);
+    publishedFlashOnPass.store(captureSettings.flashOnPass);
+    publishedMotecLapSync.store(captureSettings.motecLapSync);
+    datum = captureSettings.datum;
+    binaryReceiver = captureSettings.binaryReceiver;
+}
+
+PassOptions passOptions() {
+    PassOptions o;
+    o.pointOffsetM = publishedPointOffsetM.load();
+    o.flashOnPass = publishedFlashOnPass.load() != 0;
+    o.motecLapSync = publishedMotecLapSync.load() != 0;
+    return o;
+}
+
 void applyDefaultSettings() {
     captureSettings = CaptureSettings{};
     const std::string name = utf8ToSjis("トラック1");
@@ -19,8 +42,7 @@ void applyDefaultSettings() {
                   name.c_str());
     gpsPort = closedSerialPort("COM1", 38400);
     beaconPort = closedSerialPort("COM2", 9600);
-    datum = captureSettings.datum;
-    binaryReceiver = captureSettings.binaryReceiver;
+    publishSettings();
 }
 
 std::string settingsPath() { return platform::exeDirectory() + "velmora.pref"; }
@@ -41,12 +63,11 @@ int loadSettings() {
     captureSettings.lastCourseName[sizeof captureSettings.lastCourseName - 1] = '\0';
     gpsPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
     beaconPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
-    datum = captureSettings.datum;
-    binaryReceiver = captureSettings.binaryReceiver;
+    publishSettings();
     return 0;
 }
 
-int saveSettings() {
+FileWriteResult saveSettings() {
     captureSettings.datum = datum;
     captureSettings.binaryReceiver = binaryReceiver;
     SerialPort gps = gpsPort;
@@ -54,9 +75,8 @@ int saveSettings() {
     // An open port's descriptor means nothing in a file.
     gps.handle = 0;
     beacon.handle = 0;
-    const FileWriteResult result = writeFileAtomically(settingsPath(), [&](std::FILE* file) {
+    return writeFileAtomically(settingsPath(), [&](std::FILE* file) {
         return writeRecord(file, captureSettings) && writeRecord(file, gps) &&
                writeRecord(file, beacon);
     });
-    return result.status == FileWriteStatus::WRITTEN ? 0 : 1;
 }

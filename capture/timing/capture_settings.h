@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/atomic_file.h"
 #include "common/records.h"
 
 struct CaptureSettings {
@@ -44,7 +45,22 @@ static_assert(offsetof(CaptureSettings, binaryReceiver) == 304);
 constexpr long SETTINGS_FILE_BYTES = 864;
 static_assert(sizeof(CaptureSettings) + 2 * sizeof(SerialPort) == SETTINGS_FILE_BYTES);
 
-extern CaptureSettings captureSettings;
+extern CaptureSettings captureSettings;  // window thread
+
+// The options worker threads read while measuring, copied out of
+// captureSettings so that a toggle or a settings dialog on the window thread
+// never races the lap check: the pass radius, the flash and the lap sync.
+struct PassOptions {
+    double pointOffsetM = 15.0;
+    bool flashOnPass = false;
+    bool motecLapSync = false;
+};
+// Publishes the options above, and hands the datum and receiver kind to the
+// GPS state. Window thread: after every change of captureSettings (toggles,
+// dialogs); the defaults, loadSettings and startMeasuring do it themselves.
+void publishSettings();
+// The latest published options. Any thread, lock-free.
+PassOptions passOptions();
 
 // Built-in defaults: the options above, last course name "トラック1", the GPS
 // port "COM1" 38400 8-N-1 and the beacon port "COM2" 9600 8-N-1. The datum
@@ -64,5 +80,5 @@ int loadSettings();
 // Writes all three blocks to a temporary file beside the target and renames
 // it into place, so a failed write never leaves a truncated settings file.
 // The GPS state's datum and receiver kind are taken back first. 0 written,
-// 1 failure (the old file stays).
-int saveSettings();
+// FAILED with "cannot write PATH: reason" (the old file stays).
+FileWriteResult saveSettings();

@@ -8,7 +8,9 @@
 #include <mutex>
 
 #include "capture/gps/gps_state.h"
+#include "capture/timing/course.h"
 #include "common/atomic_file.h"
+#include "common/error_text.h"
 #include "capture/timing/lap_timing.h"
 #include "common/record_io.h"
 #include "platform/exe_directory.h"
@@ -25,7 +27,7 @@ bool ensureDirectory(const std::string& directory, std::string& error) {
         path += directory[i];
         if (directory[i] != '/' || path.size() == 1) continue;
         if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = "cannot create folder " + path + ": " + std::strerror(errno);
+            error = "cannot create folder " + path + ": " + systemErrorText(errno);
             return false;
         }
     }
@@ -84,7 +86,7 @@ DriveLogResult writeDriveLog() {
     }
     const std::string base = directory + todayDateText();
     const PassLog log = passLog;
-    const Course image = course;
+    const Course image = currentCourse();
     for (;;) {
         result.path = candidateName(base, logFileCounter);
         // An existing name is never replaced: a log from an earlier run of

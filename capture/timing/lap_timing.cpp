@@ -4,6 +4,8 @@
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
+#include "capture/timing/flash_cue.h"
 #include "common/duration.h"
 #include "platform/tick.h"
 
@@ -71,9 +73,9 @@ PassDecision decideOpenReturn(int point) {
     return {true, CUE_POINT1};
 }
 
-PassDecision decide(int point) {
+PassDecision decide(int point, int32_t courseType) {
     if (point < 0 || point > 1) return {};
-    switch (course.courseType) {
+    switch (courseType) {
         case COURSE_LOOP: return {true, CUE_POINT1};
         case COURSE_OPEN: return decideOpen(point);
         case COURSE_OPEN_RETURN: return decideOpenReturn(point);
@@ -81,39 +83,48 @@ PassDecision decide(int point) {
     }
 }
 
-void countPass(int point, int cue, uint32_t now) {
+void showLapDisplayFor(int32_t courseType) {
+    const LapDisplay display = lapDisplayFor(passLog, courseType);
+    captureSink().setPanelText(PANEL_LAP_COUNT, display.countText);
+    captureSink().setPanelText(PANEL_LAP_TIME, display.timeText);
+}
+
+void countPass(int point, int cue, uint32_t now, const PassOptions& options, int32_t courseType) {
     lapMarkPending.store(1);
-    if (captureSettings.motecLapSync != 0) beaconPulsePending.store(1);
+    if (options.motecLapSync) beaconPulsePending.store(1);
     if (passLog.passCount >= 0 && passLog.passCount < PASS_LOG_CAPACITY) {
         passLog.passTicks[passLog.passCount] = now;
         passLog.passCount += 1;
-        showLapDisplay();
+        showLapDisplayFor(courseType);
     }
     captureSink().passCounted(point, now);
     insidePoint[point] = 1;
     captureSink().playCue(cue);
 }
 
-void checkPoint(int i, double radiusM) {
-    if (!isNear(i, radiusM)) {
+void checkPoint(int i, const PassOptions& options, int32_t courseType) {
+    if (!isNear(i, options.pointOffsetM)) {
         insidePoint[i] = 0;
         return;
     }
     if (insidePoint[i] == 1) return;
     const uint32_t now = platform::GetTickCount();
     if (isHeld(i, now)) return;
-    if (captureSettings.flashOnPass != 0) captureSink().showFlash();
-    const PassDecision decision = decide(i);
-    if (decision.counted) countPass(i, decision.cue, now);
+    if (options.flashOnPass) showFlash();
+    const PassDecision decision = decide(i, courseType);
+    if (decision.counted) countPass(i, decision.cue, now, options, courseType);
     passHoldUntil[i] = holdEnd(now);
 }
 
 }  // namespace
 
 void checkPointPasses() {
+    // Read once per check: a type changed or a point registered on another
+    // thread applies from the next check on, never halfway through one.
+    const CourseTiming course = courseTiming();
+    const PassOptions options = passOptions();
     const int count = course.pointCount < 0 ? 0 : (course.pointCount > 2 ? 2 : course.pointCount);
-    const double radiusM = captureSettings.pointOffset;
-    for (int i = 0; i < count; ++i) checkPoint(i, radiusM);
+    for (int i = 0; i < count; ++i) checkPoint(i, options, course.courseType);
 }
 
 void resetLapTimingState() {
@@ -159,8 +170,4 @@ LapDisplay lapDisplayFor(const PassLog& log, int32_t courseType) {
     return display;
 }
 
-void showLapDisplay() {
-    const LapDisplay display = lapDisplayFor(passLog, course.courseType);
-    captureSink().setPanelText(PANEL_LAP_COUNT, display.countText);
-    captureSink().setPanelText(PANEL_LAP_TIME, display.timeText);
-}
+void showLapDisplay() { showLapDisplayFor(courseTiming().courseType); }

@@ -6,6 +6,12 @@
 // pass counts depends on the course type; a counted pass is logged with the
 // millisecond tick, marks the next recorded sample, may pulse the beacon and
 // plays a cue. Every approach (counted or not) holds the point for 10 s.
+//
+// While measuring, the records below belong to the reader thread; the window
+// thread resets them only while no reader runs (start, stop, New, the idle
+// point commands). The course type and points, and the pass radius, flash and
+// lap sync options, are read from their published copies at every check, so
+// a change on the window thread counts from the next check on.
 #pragma once
 
 #include <atomic>

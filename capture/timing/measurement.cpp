@@ -1,13 +1,19 @@
 #include "capture/timing/measurement.h"
 
+#include <cerrno>
+
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_reader.h"
 #include "capture/gps/gps_state.h"
 #include "capture/timing/beacon.h"
 #include "capture/timing/capture_settings.h"
+#include "capture/timing/command_states.h"
 #include "capture/timing/course.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/timing_state.h"
+#include "common/error_text.h"
+#include "common/sjis.h"
 
 namespace {
 
@@ -25,57 +31,63 @@ DriveLogResult stopWorkers() {
     return stopRecording();
 }
 
-void forgetDistances() {
-    pointDistance[0] = pointDistance[1] = -1.0;
-    pointSegmentDistance[0] = pointSegmentDistance[1] = -1.0;
+// "cannot open the ... port NAME: reason", taken right after the failed open
+// so that no later call replaces the reason.
+std::string portError(const char* which, const SerialPort& port) {
+    const int reason = errno;
+    return std::string("cannot open the ") + which + " port " + sjisToUtf8(fixedText(port.portName)) +
+           ": " + systemErrorText(reason);
 }
 
-StartResult startWorkers() {
+StartOutcome startWorkers() {
     clearPassLog();
     // Flags left from the last run would mark a sample or pulse the beacon
     // without a pass of this one.
     lapMarkPending.store(0);
     beaconPulsePending.store(0);
-    if (openGpsPort() != 0) return START_GPS_PORT_FAILED;
+    publishSettings();
+    installTimingHooks();
+    if (openGpsPort() != 0) return {START_GPS_PORT_FAILED, portError("GPS", gpsPort)};
     if (captureSettings.motecLapSync != 0) {
         if (openBeaconPort() != 0) {
+            StartOutcome failed{START_BEACON_PORT_FAILED, portError("MoTeC beacon", beaconPort)};
             closeGpsPort();
-            return START_BEACON_PORT_FAILED;
+            return failed;
         }
         beaconOpened = true;
     }
-    if (startRecording() != 0) {
+    const RecorderStart recorder = startRecordingWithReason();
+    if (recorder.status != 0) {
         stopWorkers();
-        return START_RECORDER_FAILED;
+        return {START_RECORDER_FAILED, "cannot start the recorder: " + recorder.error};
     }
     captureSink().playCue(CUE_START);
-    return START_OK;
+    return {};
 }
 
 }  // namespace
 
-StartResult startMeasuring() {
+StartOutcome startMeasuringWithReason() {
     // Start is for idle only: a second start would clear the running
     // measurement's pass log and tear down its reader.
-    if (readerRunning.load() != 0 || recording.load() != 0) return START_OK;
-    const StartResult result = startWorkers();
+    if (readerRunning.load() != 0 || recording.load() != 0) return {};
+    const StartOutcome outcome = startWorkers();
     showLapDisplay();
-    captureSink().refreshCommandStates();
-    return result;
+    return outcome;
 }
+
+StartResult startMeasuring() { return startMeasuringWithReason().result; }
 
 StopResult stopMeasuring() {
     StopResult result;
     result.driveLog = stopWorkers();
     legArmed = 0;
     returnLeg = 0;
-    if (!courseIsComplete(course)) {
-        clearCourse();
+    if (!courseIsComplete(currentCourse())) {
+        clearCourse();  // shows the cleared points
         result.courseCleared = true;
-        captureSink().showCoursePoints();
     }
     resetLapTimingState();
-    captureSink().refreshCommandStates();
     captureSink().playCue(CUE_STOP);
     return result;
 }
@@ -83,43 +95,38 @@ StopResult stopMeasuring() {
 StopResult newCourse() {
     StopResult result;
     result.driveLog = stopWorkers();
-    forgetDistances();
+    forgetPointDistances();
     resetLapTimingState();
     clearCourse();
+    courseModified = 0;
     result.courseCleared = true;
-    captureSink().showCoursePoints();
-    captureSink().refreshCommandStates();
     return result;
 }
 
 bool requestPointRegistration() {
     if (readerRunning.load() == 0) return false;
+    const Course course = currentCourse();
     if (course.pointCount >= courseCapacity(course)) return false;
     registerPointRequest.store(1);
-    captureSink().refreshCommandStates();
+    courseModified = 1;
     return true;
 }
 
 bool deleteLastPointCommand() {
     if (readerRunning.load() != 0 || !deleteLastPoint()) return false;
     resetLapTimingState();
-    captureSink().showCoursePoints();
-    captureSink().refreshCommandStates();
+    courseModified = 1;
     return true;
 }
 
 bool swapPointsCommand() {
     if (readerRunning.load() != 0 || !swapPoints()) return false;
     resetLapTimingState();
-    captureSink().showCoursePoints();
-    captureSink().refreshCommandStates();
+    courseModified = 1;
     return true;
 }
 
 bool changeCourseType(int32_t courseType) {
     if (readerRunning.load() == 0) return false;
-    if (courseType == COURSE_LOOP && course.pointCount == 2) return false;
-    course.courseType = courseType;
-    captureSink().refreshCommandStates();
-    return true;
+    return setCourseType(courseType);
 }

@@ -1,7 +1,15 @@
 // The measurement start and stop sequences and the course commands' effect
 // on the timing state, without any user interface: each returns what
 // happened and the window (or the headless recorder) reports it.
+//
+// All of these run on the window thread. A change to the course while the
+// reader runs (type, added point, a loaded course) takes effect from the next
+// fix; the sink is shown the course points after every change of them. The
+// window refreshes its command states (commandStates(currentCommandInputs()))
+// after each of these calls.
 #pragma once
+
+#include <string>
 
 #include "capture/timing/recorder.h"
 
@@ -12,11 +20,18 @@ enum StartResult : int {
     START_RECORDER_FAILED = 3,     // no sample buffer or no recorder thread
 };
 
-// Clears the pass log, opens the GPS port with its reader, the beacon port
-// with MoTeC lap sync, starts the recorder, then plays cue 0. On a failure
+struct StartOutcome {
+    StartResult result = START_OK;
+    std::string error;  // why a start failed, for a log or a terminal ("" on success)
+};
+
+// Clears the pass log, publishes the settings to the workers, installs the
+// reader hooks, opens the GPS port with its reader, the beacon port with
+// MoTeC lap sync, starts the recorder, then plays cue 0. On a failure
 // everything already started is undone and the program stays idle. While
 // measuring it does nothing (START_OK).
-StartResult startMeasuring();
+StartOutcome startMeasuringWithReason();
+StartResult startMeasuring();  // the same, for callers that show the fixed message only
 
 struct StopResult {
     DriveLogResult driveLog;     // written path, failure, or nothing to write
@@ -29,17 +44,18 @@ struct StopResult {
 StopResult stopMeasuring();
 
 // New: stops everything as above (writing the log when there is one), sets
-// the distances to unknown, resets the lap-timing state and clears the
-// course. The pass log stays until the next start.
+// the distances to unknown, resets the lap-timing state, clears the course
+// and courseModified. The pass log stays until the next start.
 StopResult newCourse();
 
 // The point commands. Add asks the next fix for a point and is refused
-// (false) when the course is full for its type; delete and swap are for
-// idle only and reset the lap-timing state when they change the course.
+// (false) while idle or when the course is full for its type; delete and swap
+// are for idle only and reset the lap-timing state when they change the
+// course. Each that acts sets courseModified.
 bool requestPointRegistration();
 bool deleteLastPointCommand();
 bool swapPointsCommand();
 
 // Course type command while measuring: refused (false) while idle, and a
-// loop while two points are registered.
+// loop while two points are registered (the window beeps).
 bool changeCourseType(int32_t courseType);

@@ -1,6 +1,7 @@
 #include "capture/timing/recorder.h"
 
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "capture/gps/gps_state.h"
@@ -40,8 +41,9 @@ void takeSample(RecorderSchedule& schedule, uint32_t tickMs, int32_t periodMs) {
     schedule.lastMarked = sample.lapMark;
 }
 
-void recorderLoop() {
+void recorderLoop(int32_t periodMs) {
     RecorderSchedule schedule;
+    schedule.periodMs = periodMs;
     while (recorderStop.load() == 0) {
         recorderStep(schedule);
         platform::sleepMs(1);
@@ -87,7 +89,9 @@ void freeSampleBuffer() {
 
 void recorderStep(RecorderSchedule& schedule) {
     if (gpsFix.fixReceived.load() == 0) return;
-    const int32_t periodMs = effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
+    const int32_t periodMs = schedule.periodMs > 0
+                                 ? schedule.periodMs
+                                 : effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
     const uint32_t now = platform::GetTickCount();
     if (sampleCount.load() == 0) {
         // The first sample never carries a mark: a pending pass goes into the next one.
@@ -109,18 +113,21 @@ void recorderStep(RecorderSchedule& schedule) {
     takeSample(schedule, now, periodMs);
 }
 
-int startRecording() {
-    if (recording.load() != 0) return 1;
+int startRecording() { return startRecordingWithReason().status; }
+
+RecorderStart startRecordingWithReason() {
+    if (recording.load() != 0) return {1, "the recorder is already running"};
     sampleCount.store(0);
-    if (samples == nullptr || maxSamples < 1) return 1;
+    if (samples == nullptr || maxSamples < 1) return {1, "no sample buffer"};
     recorderStop.store(0);
+    const int32_t periodMs = effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
     try {
-        recorderThread = std::thread(recorderLoop);
-    } catch (const std::system_error&) {
-        return 1;
+        recorderThread = std::thread(recorderLoop, periodMs);
+    } catch (const std::system_error& e) {
+        return {1, std::string("no recorder thread: ") + e.what()};
     }
     recording.store(1);
-    return 0;
+    return {};
 }
 
 DriveLogResult stopRecording() {

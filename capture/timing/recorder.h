@@ -36,9 +36,16 @@ extern int32_t logFileCounter;           // number part of the next drive log na
 int allocateSampleBuffer();
 void freeSampleBuffer();
 
-// Resets sampleCount and starts the recorder thread. 0 started, 1 not
-// (no buffer, or no thread): recording stays 0.
+// Resets sampleCount and starts the recorder thread with the sampling period
+// of the settings at this moment (a settings dialog during the run does not
+// reach the running recorder). 0 started, 1 not (no buffer, or no thread):
+// recording stays 0.
 int startRecording();
+struct RecorderStart {
+    int status = 0;     // as startRecording
+    std::string error;  // "no sample buffer", "no recorder thread: reason"
+};
+RecorderStart startRecordingWithReason();
 
 enum DriveLogStatus : int {
     DRIVE_LOG_WRITTEN = 0,
@@ -60,5 +67,6 @@ DriveLogResult stopRecording();
 struct RecorderSchedule {
     uint32_t nextDueMs = 0;  // tick of the next scheduled sample
     int32_t lastMarked = 0;  // lap mark of the last sample taken
+    int32_t periodMs = 0;    // ms between samples; 0 takes the settings' period at each step
 };
 void recorderStep(RecorderSchedule& schedule);

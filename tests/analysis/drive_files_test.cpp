@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <limits>
 
+#include "common/sjis.h"
 #include "platform/exe_directory.h"
+#include "viewer/analysis/analysis_state.h"
 #include "tests/analysis/drive_log_builder.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
@@ -25,11 +27,13 @@ std::string imageOf(const T& record) {
 class DriveFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetDriveModel();
-        setViewStateDefaults();
+        resetAnalysisState();
         platform::setExeDirectoryForTests(dir.path());
     }
-    void TearDown() override { platform::setExeDirectoryForTests(""); }
+    void TearDown() override {
+        platform::setExeDirectoryForTests("");
+        resetAnalysisState();
+    }
     std::string put(const std::string& name, const std::string& bytes) {
         writeFile(dir.file(name), bytes);
         return dir.file(name);
@@ -103,7 +107,17 @@ TEST_F(DriveFiles, LapCsvIsWrittenWholeWithTheShiftJisHeaderAndOneRowPerSampleNu
     EXPECT_EQ(writeLapCsv(path), CSV_NO_LAP) << "no such lap";
     EXPECT_EQ(readFile(path), "old");
     driveModel.currentLap = 1;
-    EXPECT_EQ(writeLapCsv(dir.file("missing-folder/lap.csv")), CSV_WRITE_FAILED);
+    const WriteOutcome failed = writeLapCsv(dir.file("missing-folder/lap.csv"));
+    EXPECT_EQ(failed, CSV_WRITE_FAILED);
+    EXPECT_NE(failed.error.find("missing-folder/lap.csv: No such file or directory"), std::string::npos)
+        << failed.error;
+    // Without CP932 the Shift-JIS header cannot be made: refused, not written as UTF-8.
+    setSjisCodePageForTests("NO-SUCH-CODE-PAGE");
+    const WriteOutcome noSjis = writeLapCsv(path);
+    setSjisCodePageForTests("");
+    EXPECT_EQ(noSjis, CSV_WRITE_FAILED);
+    EXPECT_NE(noSjis.error.find("CP932"), std::string::npos) << noSjis.error;
+    EXPECT_EQ(readFile(path), "old");
     ASSERT_EQ(writeLapCsv(path), CSV_WRITTEN);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
     const std::string text = readFile(path);
@@ -195,7 +209,9 @@ TEST_F(DriveFiles, PreferenceWritesReportFailureAndAWindowFileShorterThan16Bytes
     EXPECT_EQ(imageOf(read), imageOf(before));
     platform::setExeDirectoryForTests(dir.file("no-such-folder"));
     EXPECT_EQ(writeWindowRect(rect), 1) << "a failed write is reported";
-    EXPECT_EQ(writeViewPrefs(viewState), 1);
+    const WriteOutcome failed = writeViewPrefs(viewState);
+    EXPECT_EQ(failed, 1);
+    EXPECT_NE(failed.error.find(viewPrefsPath()), std::string::npos) << "with the file and the reason";
 }
 
 TEST(WeightText, OnlyPositiveNumbersAreStored) {

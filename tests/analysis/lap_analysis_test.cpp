@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "tests/analysis/drive_log_builder.h"
+#include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_analysis.h"
 #include "viewer/analysis/local_frame.h"
@@ -18,7 +19,8 @@ const LapRecord& lap(int j) { return driveModel.laps[size_t(j)]; }
 
 class LapAnalysis : public ::testing::Test {
 protected:
-    void SetUp() override { setViewStateDefaults(); }
+    void SetUp() override { resetAnalysisState(); }
+    void TearDown() override { resetAnalysisState(); }
     static int analyse(const DriveLogImage& image) {
         installDrive(image);
         return analyseDrive();
@@ -83,8 +85,10 @@ TEST_F(LapAnalysis, SteadyDriveGivesSpeedDistance58PsAndFrameEvenAcrossATickWrap
     // The tick wraps past 0xFFFFFFFF in the middle of lap 0: one ordinary step.
     ASSERT_EQ(analyse(straightDrive(100, 1000, 100.0, {10, 50, 90}, COURSE_LOOP, 0xFFFFFFFFu - 25500u)), ANALYSE_OK);
     // Distances are measured at the drive's height (300 m): 1 + 300/6378137 longer.
-    EXPECT_NEAR(lap(0).distanceKm, 39 * 100.0 / 3600.0, 2e-4);
-    EXPECT_EQ(lap(0).lapTimeMs, 39000);
+    // A loop lap runs from its mark to the next one: 40 steps of one second,
+    // the closing step counted in time and distance as the lap timer counts it.
+    EXPECT_NEAR(lap(0).distanceKm, 40 * 100.0 / 3600.0, 2e-4);
+    EXPECT_EQ(lap(0).lapTimeMs, 40000);
     EXPECT_EQ(lap(0).speedStepCount, 39);
     EXPECT_NEAR(lap(0).avgSpeed, 100.0, 0.01);
     EXPECT_NEAR(lap(0).avgPower, 58.04, 0.005);
@@ -105,7 +109,7 @@ TEST_F(LapAnalysis, RepeatedPositionRejectsThatStepAndTheNextWithoutLosingDistan
         EXPECT_EQ(point(i).power, point(19).power) << i << " keeps the last accepted power";
     }
     EXPECT_NEAR(point(21).stepDistance, 0.040, 1e-5) << "measured from the last accepted sample";
-    EXPECT_NEAR(lap(0).distanceKm, 44 * 0.020, 1e-4);
+    EXPECT_NEAR(lap(0).distanceKm, 45 * 0.020, 1e-4);  // closing step included
     EXPECT_EQ(lap(0).speedStepCount, 42);
 }
 
@@ -148,7 +152,7 @@ TEST_F(LapAnalysis, OriginStaysOnTheTrackSoLevelDrivesStayLevel) {
         image.passLog.passCount = 2;
         ASSERT_EQ(analyse(image), ANALYSE_OK);
         EXPECT_NEAR(driveModel.lapAltitudeRange[0].highest - driveModel.lapAltitudeRange[0].lowest, 0.0, 0.0005);
-        EXPECT_NEAR(lap(0).distanceKm, 45 * 0.04024, 0.005);
+        EXPECT_NEAR(lap(0).distanceKm, 46 * 0.04024, 0.005);  // closing step included
     }
 }
 

@@ -55,8 +55,7 @@ TEST_F(GeodesyTest, ChordAndSegmentDistances) {
 }
 
 TEST_F(GeodesyTest, UpdateMeasuresRegisteredPointsAndShowsThem) {
-    course.pointCount = 1;
-    course.points[0] = at(35.0, 139.0);
+    publishCoursePoints({1, {at(35.0, 139.0)}});
     gpsFix.position = at(35.0001, 139.0);
     updatePointDistances();
     EXPECT_EQ(sink.text(PANEL_POINT1_DISTANCE).substr(0, 7), "11.0940");

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "gps_test_support.h"
+#include "tests/support/counting_hooks.h"
 #include "tests/support/pty.h"
 
 namespace {
@@ -13,6 +14,7 @@ class GpsReaderTest : public GpsTest {
 protected:
     void SetUp() override {
         GpsTest::SetUp();
+        hooks.install();
         ASSERT_TRUE(pty.ok());
         setPortName(gpsPort, pty.path());
     }
@@ -21,6 +23,7 @@ protected:
         GpsTest::TearDown();
     }
     Pty pty;
+    CountingHooks hooks;
 };
 
 TEST_F(GpsReaderTest, DecodesSentencesAfterLongNoiseAndChecksPassesAfterEachLine) {
@@ -36,8 +39,8 @@ TEST_F(GpsReaderTest, DecodesSentencesAfterLongNoiseAndChecksPassesAfterEachLine
     ASSERT_TRUE(eventually([] { return gpsFix.fixReceived.load() == 1; }));
     // The first GGA after start carries no usable position; the second does.
     EXPECT_NEAR(readPublishedPosition().latitude, 35.0 + 39.1234 / 60.0, 1e-12);
-    EXPECT_GE(sink.passChecks.load(), 2);
-    EXPECT_GE(sink.flashPolls.load(), 2);
+    EXPECT_GE(CountingHooks::passChecks.load(), 2);
+    EXPECT_GE(CountingHooks::flashPolls.load(), 2);
     closeGpsPort();
     EXPECT_EQ(readerRunning.load(), 0);
     EXPECT_EQ(gpsPort.handle, 0);
@@ -49,10 +52,10 @@ TEST_F(GpsReaderTest, PartialSentenceWaitsUntilTheBufferCanBeFilled) {
     ASSERT_GT(stream.size(), 128u);
     pty.write(stream.substr(0, 100));  // one whole line and a partial one
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(sink.passChecks.load(), 0);
+    EXPECT_EQ(CountingHooks::passChecks.load(), 0);
     EXPECT_EQ(sink.text(PANEL_STATUS), "");
     pty.write(stream.substr(100, 28));  // the 28 bytes that fill the 128-byte buffer
-    ASSERT_TRUE(eventually([&] { return sink.passChecks.load() == 1; }));
+    ASSERT_TRUE(eventually([&] { return CountingHooks::passChecks.load() == 1; }));
     EXPECT_EQ(sink.text(PANEL_STATUS), "GPGGA");
 }
 
@@ -73,11 +76,11 @@ TEST_F(GpsReaderTest, BinaryReceiverIsSetUpAndDecoded) {
     closeGpsPort();
     ASSERT_EQ(openGpsPort(), 0) << "stopping released the port";
     EXPECT_EQ(sink.text(PANEL_TIME), "09時05分30秒");
-    EXPECT_GE(sink.passChecks.load(), 1);
+    EXPECT_GE(CountingHooks::passChecks.load(), 1);
 }
 
 TEST(PublishedPosition, ReadersNeverSeeAHalfUpdatedTriple) {
-    resetGpsStateForTests();
+    resetGpsState();
     std::atomic<bool> done{false};
     std::atomic<long> torn{0}, reads{0};
     std::vector<std::thread> readers;
@@ -100,7 +103,7 @@ TEST(PublishedPosition, ReadersNeverSeeAHalfUpdatedTriple) {
     done = true;
     for (auto& t : readers) t.join();
     EXPECT_EQ(torn.load(), 0);
-    resetGpsStateForTests();
+    resetGpsState();
 }
 
 }  // namespace

@@ -13,18 +13,16 @@
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/gps/nmea_decoder.h"
+#include "capture/gps/reader_hooks.h"
 #include "tests/support/recording_sink.h"
 
 class GpsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetGpsStateForTests();
-        resetGeodesyStateForTests();
-        resetLiveFix();
+        resetGpsState();
     }
     void TearDown() override {
-        resetGpsStateForTests();
-        resetGeodesyStateForTests();
+        resetGpsState();
     }
     RecordingSink sink;
 };

@@ -4,6 +4,7 @@
 
 #include "common/sjis.h"
 #include "gps_test_support.h"
+#include "tests/support/counting_hooks.h"
 
 namespace {
 
@@ -112,8 +113,7 @@ TEST_F(NmeaDecoderTest, RmcShowsJapanTimeAndMovesTheCarOnlyWhenValid) {
     }
     EXPECT_EQ(gpsFix.position.latitude, 0.0) << "status V moves nothing";
     haveFix();
-    course.pointCount = 1;
-    course.points[0] = gpsFix.position;
+    publishCoursePoints({1, {gpsFix.position}});
     gpsFix.fixReceived = 0;
     EXPECT_EQ(decode(RMC_35_139), SentenceResult::Fix);
     EXPECT_EQ(gpsFix.position.latitude, 35.0);
@@ -179,20 +179,16 @@ TEST_F(NmeaDecoderTest, MalformedSentencesHaveNoEffect) {
               SentenceResult::Fix);
 }
 
-TEST_F(NmeaDecoderTest, PointRegistrationTakesTheNextUsableFixUpToTwoPoints) {
+TEST_F(NmeaDecoderTest, PointRegistrationTakesTheNextUsableFix) {
+    CountingHooks hooks;  // the timing layer's registration, counted
     haveFix();
     registerPointRequest = 1;  // a fix on latitude 0 registers nothing but takes the request
     decode(nmeaLine("GPRMC,010204,A,0000.0000,N,13900.0000,E,0.0,0.0,010124,,"));
-    EXPECT_EQ(course.pointCount, 0);
-    for (int i = 0; i < 3; ++i) {  // no request writes past the two points
-        registerPointRequest = 1;
-        decode(gga(1));
-    }
-    EXPECT_EQ(course.pointCount, 2);
+    EXPECT_EQ(CountingHooks::registrations.load(), 0);
     EXPECT_EQ(registerPointRequest.load(), 0);
-    EXPECT_EQ(course.points[1].altitude, 130.0);
-    EXPECT_NE(course.points[1].ecefX, 0.0);
-    EXPECT_EQ(course.name[0], '\0');
+    registerPointRequest = 1;
+    decode(gga(1));
+    EXPECT_EQ(CountingHooks::registrations.load(), 1);
 }
 
 }  // namespace

@@ -23,10 +23,11 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         cues_.push_back(cue);
     }
-    void checkPointPasses() override { ++passChecks; }
-    void pollFlash() override { ++flashPolls; }
-    void showFlash() override { ++flashes; }
-    void refreshCommandStates() override { ++refreshes; }
+    void setFlashVisible(bool visible) override { ++(visible ? flashes : flashHides); }
+    void showCoursePoints(const Course& course) override {
+        std::lock_guard<std::mutex> guard(lock_);
+        shownCourses_.push_back(course);
+    }
 
     // Last text written to a control, "" when none.
     std::string text(int controlId) const {
@@ -44,15 +45,21 @@ public:
         std::lock_guard<std::mutex> guard(lock_);
         return cues_;
     }
+    // Every course the sink was shown, oldest first.
+    std::vector<Course> shownCourses() const {
+        std::lock_guard<std::mutex> guard(lock_);
+        return shownCourses_;
+    }
     void clear() {
         std::lock_guard<std::mutex> guard(lock_);
         texts_.clear();
     }
 
-    std::atomic<int> passChecks{0}, flashPolls{0}, flashes{0}, refreshes{0};
+    std::atomic<int> flashes{0}, flashHides{0};
 
 private:
     mutable std::mutex lock_;
     std::vector<std::pair<int, std::string>> texts_;
     std::vector<int> cues_;
+    std::vector<Course> shownCourses_;
 };

@@ -9,8 +9,10 @@ namespace {
 class LapTimingTest : public TimingTest {
 protected:
     void useCourse(int32_t type, int32_t points) {
+        Course course;
         course.courseType = type;
         course.pointCount = points;
+        replaceCourse(course);
     }
     // One reader cycle with the car at `distanceM` from point i, the other point far away.
     void fixAt(int i, double distanceM, double segmentM = -1.0) {
@@ -80,6 +82,7 @@ TEST_F(LapTimingTest, HoldAndLapTimeSurviveTheTickWrapping) {
 TEST_F(LapTimingTest, OpenCourseRejectsPointTwoBeforePointOneAndHoldsIt) {
     useCourse(COURSE_OPEN, 2);
     captureSettings.flashOnPass = 1;
+    publishSettings();
     enter(1);
     EXPECT_EQ(passLog.passCount, 0);
     EXPECT_EQ(sink.flashes.load(), 1) << "the flash fires before the decision";
@@ -118,6 +121,7 @@ TEST_F(LapTimingTest, LoopWithTwoPointsCountsEachPoint) {
 TEST_F(LapTimingTest, HundredFirstPassIsAnnouncedButNotLogged) {
     useCourse(COURSE_LOOP, 1);
     captureSettings.motecLapSync = 1;
+    publishSettings();
     for (int n = 0; n < PASS_LOG_CAPACITY; ++n) passAndWait(0);
     const PassLog full = passLog;
     sink.setPanelText(PANEL_LAP_COUNT, "unchanged");
@@ -144,7 +148,7 @@ TEST_F(LapTimingTest, LapDisplayShowsTheLastLapPerCourseType) {
     };
     for (const auto& c : cases) {
         passLog.passCount = c.passes;
-        course.courseType = c.courseType;
+        setCourseType(c.courseType);
         showLapDisplay();
         EXPECT_EQ(sink.text(PANEL_LAP_COUNT), c.count) << c.passes << " " << c.courseType;
         EXPECT_EQ(sink.text(PANEL_LAP_TIME), c.time) << c.passes << " " << c.courseType;

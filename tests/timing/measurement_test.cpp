@@ -7,6 +7,7 @@
 
 #include "capture/gps/gps_reader.h"
 #include "capture/timing/beacon.h"
+#include "capture/timing/command_states.h"
 #include "capture/timing/drive_log_writer.h"
 #include "tests/support/pty.h"
 #include "timing_test_support.h"
@@ -23,7 +24,9 @@ protected:
         setPortName(beaconPort, beaconPty.path());
         ASSERT_EQ(allocateSampleBuffer(), 0);
         setDriveLogDirectory(directory / "log");
-        course.pointCount = 1;  // a loop
+        Course loop;
+        loop.pointCount = 1;
+        replaceCourse(loop);
     }
     void TearDown() override {
         if (readerRunning.load() != 0 || recording.load() != 0) stopMeasuring();
@@ -43,7 +46,7 @@ TEST_F(MeasurementTest, StartAndStopRunTheWorkersAndStopClearsAnIncompleteCourse
     EXPECT_EQ(passLog.passCount, 0) << "each measurement starts a new pass log";
     EXPECT_EQ(lapMarkPending.load(), 0);
     EXPECT_EQ(motecRunning.load(), 0) << "without lap sync the beacon is not touched";
-    EXPECT_EQ(sink.refreshes.load(), 1) << "Stop must become usable";
+    EXPECT_TRUE(commandStates(currentCommandInputs()).of(COMMAND_STOP).enabled) << "Stop must become usable";
     passLog.passCount = 3;  // passes of this run
     EXPECT_EQ(startMeasuring(), START_OK);
     EXPECT_EQ(passLog.passCount + recording.load(), 4) << "a second start leaves the run alone";
@@ -54,11 +57,13 @@ TEST_F(MeasurementTest, StartAndStopRunTheWorkersAndStopClearsAnIncompleteCourse
     EXPECT_EQ(recording.load() + gpsPort.handle + legArmed, 0);
     EXPECT_EQ(sink.cues(), (std::vector<int>{0, 1}));
 
-    course.courseType = COURSE_OPEN;  // one point is not enough for an open course
+    setCourseType(COURSE_OPEN);  // one point is not enough for an open course
     ASSERT_EQ(startMeasuring(), START_OK);
     passHoldUntil[0] = 1234;
     EXPECT_TRUE(stopMeasuring().courseCleared);
-    EXPECT_EQ(course.pointCount, 0);
+    EXPECT_EQ(currentCourse().pointCount, 0);
+    ASSERT_FALSE(sink.shownCourses().empty());
+    EXPECT_EQ(sink.shownCourses().back().pointCount, 0) << "the panel shows the cleared points";
     EXPECT_EQ(passHoldUntil[0], 0u);
 }
 
@@ -90,7 +95,7 @@ TEST_F(MeasurementTest, CommandsRespectTheCourseAndResetTheTimingState) {
     EXPECT_FALSE(requestPointRegistration()) << "a loop takes one point";
     EXPECT_TRUE(changeCourseType(COURSE_OPEN));
     EXPECT_TRUE(requestPointRegistration());
-    course.pointCount = 2;
+    registerPoint(GeoPoint{35.0, 139.0, 0, 0, 0, 0}, 0);
     EXPECT_FALSE(changeCourseType(COURSE_LOOP)) << "two points cannot be a loop";
     EXPECT_FALSE(swapPointsCommand()) << "no editing while measuring";
     stopMeasuring();

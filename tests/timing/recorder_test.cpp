@@ -119,8 +119,10 @@ TEST_F(RecorderTest, DriveLogHoldsSamplesPassLogCourseAndTrailer) {
     for (uint32_t t = 1000; t <= 5000; t += 1000) stepAt(t);
     passLog.passCount = 2;
     passLog.passTicks[1] = 8500;
+    Course course;
     course.pointCount = 1;
     std::strcpy(course.name, "test");
+    replaceCourse(course);
     const DriveLogResult result = writeDriveLog();
     ASSERT_EQ(result.status, DRIVE_LOG_WRITTEN) << result.error;
     EXPECT_EQ(result.path, logPath(0));

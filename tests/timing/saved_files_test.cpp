@@ -26,17 +26,25 @@ Course sample() {
 using CourseTest = TimingTest;
 
 TEST_F(CourseTest, SavedCourseLoadsBackByteForByte) {
-    course = sample();
-    ASSERT_EQ(saveCourse((directory / "fuji.gps").c_str()), 0);
+    const Course course = sample();
+    replaceCourse(course);
+    ASSERT_EQ(saveCourse((directory / "fuji.gps").c_str()).status, FileWriteStatus::WRITTEN);
     const std::string saved = readFile(directory / "fuji.gps");
     ASSERT_EQ(saved.size(), sizeof(Course));
     EXPECT_EQ(std::memcmp(saved.data(), &course, sizeof(Course)), 0);
     clearCourse();
     ASSERT_EQ(loadCourse((directory / "fuji.gps").c_str()), 0);
-    ASSERT_EQ(saveCourse((directory / "again.gps").c_str()), 0);
+    ASSERT_EQ(saveCourse((directory / "again.gps").c_str()).status, FileWriteStatus::WRITTEN);
     EXPECT_EQ(readFile(directory / "again.gps"), saved);
     EXPECT_EQ(directory.entries(), 2) << "no temporary file is left";
-    EXPECT_EQ(saveCourse((directory / "no/such/folder/x.gps").c_str()), 1);
+}
+
+TEST_F(CourseTest, FailedSaveSaysWhichFileAndWhy) {
+    const std::string path = directory / "no/such/folder/x.gps";
+    const FileWriteResult result = saveCourse(path.c_str());
+    EXPECT_EQ(result.status, FileWriteStatus::FAILED);
+    EXPECT_NE(result.error.find(path), std::string::npos) << result.error;
+    EXPECT_NE(result.error.find("No such file or directory"), std::string::npos) << result.error;
 }
 
 TEST_F(CourseTest, LoadRecomputesGeocentricUnderTheFilesDatum) {
@@ -47,8 +55,8 @@ TEST_F(CourseTest, LoadRecomputesGeocentricUnderTheFilesDatum) {
     ASSERT_EQ(loadCourse((directory / "tokyo.GPS").c_str()), 0);
     GeoPoint expected = c.points[0];
     toGeocentric(expected, 1);
-    EXPECT_DOUBLE_EQ(course.points[0].ecefX, expected.ecefX);
-    EXPECT_DOUBLE_EQ(course.points[0].ecefZ, expected.ecefZ);
+    EXPECT_DOUBLE_EQ(currentCourse().points[0].ecefX, expected.ecefX);
+    EXPECT_DOUBLE_EQ(currentCourse().points[0].ecefZ, expected.ecefZ);
     EXPECT_EQ(datum, 0) << "the configured datum is restored";
 }
 
@@ -60,12 +68,14 @@ TEST_F(CourseTest, RefusedLoadsLeaveTheCourseUnchanged) {
     writeFile(directory / "three.gps", &c, sizeof c);
     c.pointCount = -1;
     writeFile(directory / "negative.gps", &c, sizeof c);
-    course.pointCount = 1;
-    std::strcpy(course.name, "kept");
-    const Course before = course;
+    Course before;
+    before.pointCount = 1;
+    std::strcpy(before.name, "kept");
+    replaceCourse(before);
     for (const char* leaf : {"mixed.Gps", "noext", "three.gps", "negative.gps", "missing.gps"}) {
         EXPECT_EQ(loadCourse((directory / leaf).c_str()), 1) << leaf;
-        EXPECT_EQ(std::memcmp(&course, &before, sizeof course), 0) << leaf;
+        const Course now = currentCourse();
+        EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << leaf;
     }
     EXPECT_EQ(loadCourse(nullptr), 1);
 }
@@ -81,7 +91,7 @@ TEST_F(SettingsTest, SavedBlocksSitAtTheirOffsetsAndLoadBack) {
     std::strcpy(gpsPort.portName, "/dev/ttyUSB0");
     gpsPort.handle = 17;  // an open descriptor is not stored
     beaconPort.baudRate = 19200;
-    ASSERT_EQ(saveSettings(), 0);
+    ASSERT_EQ(saveSettings().status, FileWriteStatus::WRITTEN);
     const std::string image = readFile(settingsPath());
     ASSERT_EQ(image.size(), 864u);
     const auto int32At = [&](size_t offset) {
@@ -104,7 +114,9 @@ TEST_F(SettingsTest, SavedBlocksSitAtTheirOffsetsAndLoadBack) {
     EXPECT_STREQ(gpsPort.portName, "/dev/ttyUSB0");
     EXPECT_EQ(beaconPort.baudRate, 19200);
     platform::setExeDirectoryForTests(directory / "missing");
-    EXPECT_EQ(saveSettings(), 1);
+    const FileWriteResult failed = saveSettings();
+    EXPECT_EQ(failed.status, FileWriteStatus::FAILED);
+    EXPECT_NE(failed.error.find(settingsPath()), std::string::npos) << failed.error;
 }
 
 TEST_F(SettingsTest, ShortFileChangesOnlyWhatItHoldsAndNamesStayTerminated) {

@@ -11,7 +11,9 @@
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/timing/capture_settings.h"
+#include "capture/timing/course.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/timing_state.h"
 #include "platform/exe_directory.h"
 #include "platform/tick.h"
 #include "tests/support/eventually.h"
@@ -25,18 +27,15 @@ inline uint32_t readFakeTick() { return fakeTickMs.load(); }
 class TimingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetGpsStateForTests();
-        resetGeodesyStateForTests();
-        applyDefaultSettings();
-        resetLapTimingState();
-        clearPassLog();
-        lapMarkPending = 0;
-        beaconPulsePending = 0;
+        resetGpsState();
+        resetTimingState();
         fakeTickMs = 1000;
         platform::setTickSourceForTests(readFakeTick);
         platform::setExeDirectoryForTests(directory.path().string());
     }
     void TearDown() override {
+        resetTimingState();
+        resetGpsState();
         platform::setTickSourceForTests(nullptr);
         platform::setExeDirectoryForTests("");
     }

@@ -137,7 +137,8 @@ int runCsv(const Arguments& args) {
     driveModel.currentLap = lap - 1;
     const std::string out =
         args.positional.size() == 4 ? args.positional[3] : proposedCsvName(driveModel.course, lap - 1);
-    if (writeLapCsv(out) != CSV_WRITTEN) return fail(out + ": cannot write the CSV file");
+    const WriteOutcome written = writeLapCsv(out);
+    if (written != CSV_WRITTEN) return fail(written.error.empty() ? out + ": cannot write the CSV file" : written.error);
     const LapRecord& r = driveModel.laps[static_cast<size_t>(lap - 1)];
     std::printf("wrote %s (%d rows)\n", out.c_str(), r.endSample - r.startSample + 1);
     return 0;

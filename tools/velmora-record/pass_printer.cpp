@@ -1,10 +1,8 @@
 #include "tools/velmora-record/pass_printer.h"
 
-#include "capture/gps/gps_state.h"
+#include "capture/timing/course.h"
 #include "capture/timing/lap_timing.h"
 #include "common/duration.h"
-
-void PassPrinter::checkPointPasses() { ::checkPointPasses(); }
 
 // Runs on the reader thread, the only writer of the pass log.
 void PassPrinter::passCounted(int point, uint32_t tickMs) {
@@ -12,7 +10,7 @@ void PassPrinter::passCounted(int point, uint32_t tickMs) {
     char line[160];
     const int head = std::snprintf(line, sizeof line, "pass %d tick %u point %d", passes_,
                                    static_cast<unsigned>(tickMs), point + 1);
-    const LapDisplay lap = lapDisplayFor(passLog, course.courseType);
+    const LapDisplay lap = lapDisplayFor(passLog, courseTiming().courseType);
     if (passLog.passCount != logged_ && lap.hasLap) {
         std::snprintf(line + head, sizeof line - static_cast<size_t>(head), " laps %d lap_ms %u time %s",
                       static_cast<int>(lap.laps), static_cast<unsigned>(lap.lapMs),

@@ -1,5 +1,5 @@
-// The sink of the headless recorder: runs the lap check for the GPS reader
-// and prints every counted pass as one machine-readable line.
+// The sink of the headless recorder: prints every counted pass as one
+// machine-readable line.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,6 @@
 class PassPrinter : public CaptureSink {
 public:
     explicit PassPrinter(std::FILE* out) : out_(out) {}
-    void checkPointPasses() override;
     void passCounted(int point, uint32_t tickMs) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -63,16 +64,8 @@ void applyOverrides(const RecordOptions& o) {
     if (o.logDirectory) setDriveLogDirectory(*o.logDirectory);
 }
 
-const char* startFailure(StartResult result) {
-    switch (result) {
-        case START_GPS_PORT_FAILED: return "cannot open the GPS port";
-        case START_BEACON_PORT_FAILED: return "cannot open the MoTeC beacon port";
-        case START_RECORDER_FAILED: return "cannot start the recorder";
-        default: return "cannot start measuring";
-    }
-}
-
 void warnIfIncomplete() {
+    const Course course = currentCourse();
     if (courseIsComplete(course)) return;
     std::fprintf(stderr,
                  "velmora-record: warning: the course holds %d point(s) but its type %d needs %d;"
@@ -106,7 +99,13 @@ int makeCourse(const RecordOptions& o) {
         std::fprintf(stderr, "velmora-record: a course file name ends in .gps or .GPS: %s\n", path.c_str());
         return 2;
     }
-    clearCourse();
+    const bool ascii = std::all_of(o.courseName.begin(), o.courseName.end(),
+                                   [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    if (!ascii && !sjisConversionAvailable()) {
+        std::fprintf(stderr, "velmora-record: cannot write course file %s: %s\n", path.c_str(), SJIS_UNAVAILABLE);
+        return 1;
+    }
+    Course course;
     for (const RecordOptions::LatLon& p : o.points) {
         GeoPoint& point = course.points[course.pointCount++];
         point.latitude = p.latitude;
@@ -116,9 +115,10 @@ int makeCourse(const RecordOptions& o) {
     course.courseType = o.courseType;
     const std::string name = utf8ToSjis(o.courseName);
     std::snprintf(course.name, sizeof course.name, "%s", name.c_str());
-    if (saveCourse(o.coursePath.c_str()) != 0) {
-        std::fprintf(stderr, "velmora-record: cannot write course file %s (a .gps or .GPS file): %s\n",
-                     o.coursePath.c_str(), std::strerror(errno));
+    replaceCourse(course);
+    const FileWriteResult saved = saveCourse(o.coursePath.c_str());
+    if (saved.status != FileWriteStatus::WRITTEN) {
+        std::fprintf(stderr, "velmora-record: %s\n", saved.error.c_str());
         return 1;
     }
     std::printf("course: %s\n", o.coursePath.c_str());
@@ -153,16 +153,14 @@ int main(int argc, char** argv) {
     }
     PassPrinter printer(stdout);
     setCaptureSink(&printer);
-    const StartResult started = startMeasuring();
-    if (started != START_OK) {
+    const StartOutcome started = startMeasuringWithReason();
+    if (started.result != START_OK) {
         setCaptureSink(nullptr);
-        const SerialPort& port = started == START_BEACON_PORT_FAILED ? beaconPort : gpsPort;
-        std::fprintf(stderr, "velmora-record: %s %s: %s\n", startFailure(started), port.portName,
-                     std::strerror(errno));
+        std::fprintf(stderr, "velmora-record: %s\n", started.error.c_str());
         return 1;
     }
     std::printf("start port %s course %s\n", gpsPort.portName,
-                sjisToUtf8(fixedText(course.name)).c_str());
+                sjisToUtf8(fixedText(currentCourse().name)).c_str());
     std::fflush(stdout);
     waitForStopSignal();
     const StopResult stopped = stopMeasuring();

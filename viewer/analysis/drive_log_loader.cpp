@@ -128,6 +128,8 @@ int reloadDriveLog() {
 
 LoadProblem lastLoadProblem() { return lastProblem; }
 
+void clearLoadProblem() { lastProblem = LoadProblem::None; }
+
 std::string loadProblemText(LoadProblem problem) {
     switch (problem) {
         case LoadProblem::None: return "";

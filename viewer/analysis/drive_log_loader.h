@@ -29,6 +29,8 @@ int loadDriveLog(const std::string& path);
 int reloadDriveLog();
 
 LoadProblem lastLoadProblem();
+// Back to "no problem" (part of resetAnalysisState).
+void clearLoadProblem();
 
 // One line in English saying why the last load failed ("" after success).
 std::string loadProblemText(LoadProblem problem);

@@ -199,9 +199,18 @@ void analyseLap(int lapIndex) {
     lap.startSample = s;
     lap.endSample = e;
     lap.maxSpeedSample = s;
-    lap.lapTimeMs = static_cast<int32_t>(driveModel.samples[at(e)].tick - driveModel.samples[at(s)].tick);
+    // A loop lap's samples end just before the next mark, but the lap itself
+    // runs to that mark: its time and distance include the closing step, so
+    // the lap list agrees with the lap the capture program timed. Measured
+    // before centring, while this lap's end and the next mark share one frame
+    // (laps are analysed in order, so the next lap is not centred yet).
+    const bool closedLoop = driveModel.course.courseType == COURSE_LOOP && e + 1 < driveModel.sampleCount;
+    const int closing = closedLoop ? e + 1 : e;
+    const double closingKm = closedLoop ? distanceKm(driveModel.points[at(e)], driveModel.points[at(closing)]) : 0.0;
+    lap.lapTimeMs = static_cast<int32_t>(driveModel.samples[at(closing)].tick - driveModel.samples[at(s)].tick);
     measureRawBox(lapIndex);
     runMotionPass(lapIndex);
+    lap.distanceKm += closingKm;
     analyseCorners(lap);
     measureCornerSpeeds(lap);
     lap.radius = std::max(length(lap.boxMin), length(lap.boxMax));

@@ -60,14 +60,18 @@ std::string lapCsvText(int lap) {
     return out;
 }
 
-int writeLapCsvFor(int lap, const std::string& path) {
+WriteOutcome writeLapCsvFor(int lap, const std::string& path) {
+    // Without a Shift-JIS converter the header would be written as UTF-8
+    // into a file every reader takes for Shift-JIS.
+    if (!sjisConversionAvailable()) return {CSV_WRITE_FAILED, "cannot write " + path + ": " + SJIS_UNAVAILABLE};
     const std::string text = lapCsvText(lap);
-    if (text.empty()) return CSV_NO_LAP;
-    return writeFileAtomically(path, text).status == FileWriteStatus::WRITTEN ? CSV_WRITTEN
-                                                                         : CSV_WRITE_FAILED;
+    if (text.empty()) return {CSV_NO_LAP, ""};
+    const FileWriteResult written = writeFileAtomically(path, text);
+    if (written.status != FileWriteStatus::WRITTEN) return {CSV_WRITE_FAILED, written.error};
+    return {CSV_WRITTEN, ""};
 }
 
-int writeLapCsv(const std::string& path) { return writeLapCsvFor(driveModel.currentLap, path); }
+WriteOutcome writeLapCsv(const std::string& path) { return writeLapCsvFor(driveModel.currentLap, path); }
 
 std::string proposedCsvName(const Course& course, int lap) {
     std::string name = sjisToUtf8(fixedText(course.name));

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/atomic_file.h"
 #include "common/records.h"
 
 constexpr int CSV_WRITTEN = 0;
@@ -14,10 +15,11 @@ constexpr int CSV_NO_LAP = -1;       // no drive, or the lap was not cut: nothin
 std::string lapCsvText(int lap);
 
 // Writes the current lap (driveModel.currentLap) to `path`, replacing it whole.
-int writeLapCsv(const std::string& path);
+// On a failure the outcome says which file and why.
+WriteOutcome writeLapCsv(const std::string& path);
 
 // The same for any lap of the loaded drive.
-int writeLapCsvFor(int lap, const std::string& path);
+WriteOutcome writeLapCsvFor(int lap, const std::string& path);
 
 // The name the save dialog proposes: "<course name>-<lap + 1>.csv", the
 // course name in UTF-8 with path separators replaced so it stays one name.

@@ -14,12 +14,11 @@ namespace {
 std::FILE* openForUpdate(const std::string& path) { return std::fopen(path.c_str(), "r+b"); }
 
 template <typename T>
-int writeImage(const std::string& path, const T& record) {
+WriteOutcome writeImage(const std::string& path, const T& record) {
     const auto* bytes = reinterpret_cast<const char*>(&record);
-    return writeFileAtomically(path, std::string_view(bytes, sizeof(T))).status ==
-                   FileWriteStatus::WRITTEN
-               ? 0
-               : 1;
+    const FileWriteResult written = writeFileAtomically(path, std::string_view(bytes, sizeof(T)));
+    if (written.status != FileWriteStatus::WRITTEN) return {1, written.error};
+    return {0, ""};
 }
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -41,7 +40,7 @@ int readWindowRect(WindowRect& rect) {
     return 0;
 }
 
-int writeWindowRect(const WindowRect& rect) { return writeImage(windowPrefsPath(), rect); }
+WriteOutcome writeWindowRect(const WindowRect& rect) { return writeImage(windowPrefsPath(), rect); }
 
 int readViewPrefs(ViewState& state) {
     std::FILE* file = openForUpdate(viewPrefsPath());
@@ -52,7 +51,7 @@ int readViewPrefs(ViewState& state) {
     return 0;
 }
 
-int writeViewPrefs(const ViewState& state) { return writeImage(viewPrefsPath(), state); }
+WriteOutcome writeViewPrefs(const ViewState& state) { return writeImage(viewPrefsPath(), state); }
 
 bool applyWeightText(std::string_view text, double& weightKg) {
     text = text.substr(0, 255);

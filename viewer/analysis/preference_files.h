@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/atomic_file.h"
 #include "viewer/analysis/view_state.h"
 
 // The window's restored (normal) rectangle in screen pixels; 16 bytes on disk.
@@ -31,15 +32,16 @@ std::string windowPrefsPath();
 int readWindowRect(WindowRect& rect);
 
 // Writes all 16 bytes, replacing the file whole. 0 on success, 1 on failure.
-int writeWindowRect(const WindowRect& rect);
+WriteOutcome writeWindowRect(const WindowRect& rect);
 
 // Reads up to 184 bytes over `state`: a short file changes only the leading
 // fields. Out-of-range values are then put back to defaults. 0 on success,
 // 1 when the file cannot be opened for update (`state` untouched).
 int readViewPrefs(ViewState& state);
 
-// Writes the whole 184-byte image, replacing the file whole. 0 or 1.
-int writeViewPrefs(const ViewState& state);
+// Writes the whole 184-byte image, replacing the file whole. 0, or 1 with
+// the reason.
+WriteOutcome writeViewPrefs(const ViewState& state);
 
 // The weight dialog's rule: `text` (at most 255 characters are taken) is
 // stored in `weightKg` only when it is a decimal number greater than 0.

@@ -32,3 +32,15 @@ TextMask renderTextMask(std::string_view text);
 void drawText3d(std::string_view text, const Colour& colour, float x, float y, float z);
 // The same at a raster position in the coordinates of the current projection.
 void drawText2d(std::string_view text, const Colour& colour, int x, int y);
+
+// Cell height in pixels of a font of `pointSize` points at `dotsPerInch`
+// (truncated, as the platform's logical-inch conversion does): 12 for 9 points
+// at 96 dpi.
+int frameFontCellHeight(int pointSize, int dotsPerInch);
+
+// Switches every text drawing off or on (on at start): the frame benchmark
+// measures the share of text in a frame with it.
+void setGlTextEnabled(bool enabled);
+
+// Forgets every cached mask (tests).
+void clearTextMaskCache();

@@ -12,6 +12,14 @@
 void applyTrack3dCamera(float altitudeFactor);  // orbit camera of the 3D view
 void applyTrack2dCamera();
 void applyGraphCamera(const GraphCamera& camera);
+// The in-car camera of a running replay: the eye 0.01 km above the animated
+// sample, looking two samples ahead (wrapping inside the lap). Falls back to
+// the orbit camera when no replay frame is inside the lap.
+void applyInCarCamera(float altitudeFactor);
+// The sample the in-car camera looks at from `eyeSample`: two ahead, or the
+// next one beyond that lying elsewhere on the ground; eyeSample itself when
+// the whole lap sits on one spot.
+int inCarLookAtSample(int eyeSample);
 
 // Display mode 0, with the frame's altitude factor (1, 5 or 10).
 void drawTrack3d(float altitudeFactor);
@@ -22,6 +30,9 @@ void drawTrack2d();
 void drawSpeedGraph(double a, double b, double pointFactor);
 void drawAltitudeGraph(double a, double b, double pointFactor);
 void drawPowerGraph(double a, double b, double pointFactor);
+// Axes, grid and tick labels of a graph of the current lap, V its top value
+// and step the spacing of its horizontal grid.
+void drawGraphFrame(double a, double b, double v, int step);
 
 // The overlay, drawn on top in every mode, with the current lap's vertical
 // box bounds before the 3D altitude scaling (km). Does nothing when

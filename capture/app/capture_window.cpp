@@ -1,0 +1,393 @@
+#include "capture/app/capture_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "capture/app/capture_cues.h"
+#include "capture/app/capture_dialogs.h"
+#include "capture/app/menu_table.h"
+#include "capture/app/status_panel.h"
+#include "capture/app/window_sink.h"
+#include "capture/gps/geodesy.h"
+#include "capture/gps/gps_state.h"
+#include "capture/timing/capture_settings.h"
+#include "capture/timing/command_states.h"
+#include "capture/timing/course.h"
+#include "capture/timing/course_panel.h"
+#include "capture/timing/drive_log_writer.h"
+#include "capture/timing/lap_timing.h"
+#include "capture/timing/measurement.h"
+#include "common/sjis.h"
+
+namespace {
+
+QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QIcon frameIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(200, 30, 30));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(2, 2, 28, 28);
+    p.setBrush(Qt::white);
+    p.drawEllipse(11, 11, 10, 10);
+    return QIcon(pixmap);
+}
+
+CaptureWindow::Prompts defaultPrompts(QWidget* owner) {
+    CaptureWindow::Prompts p;
+    p.askSave = [owner](const QString& text) {
+        return static_cast<int>(QMessageBox::warning(owner, q("警告"), text,
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel));
+    };
+    p.error = [owner](const QString& text, const QString& caption) {
+        QMessageBox::critical(owner, caption, text);
+    };
+    p.warning = [owner](const QString& text, const QString& caption) {
+        QMessageBox::warning(owner, caption, text);
+    };
+    p.chooseFile = [owner](std::string& path, bool forSaving, const std::string& title) {
+        return chooseCourseFile(owner, path, forSaving, title);
+    };
+    p.askLogRetry = [owner](const QString& text) {
+        QMessageBox box(QMessageBox::Critical, q("エラー"), text, QMessageBox::NoButton, owner);
+        QPushButton* retry = box.addButton(q("再試行"), QMessageBox::AcceptRole);
+        QPushButton* other = box.addButton(q("別のフォルダ..."), QMessageBox::ActionRole);
+        box.addButton(q("保存せずに終了"), QMessageBox::DestructiveRole);
+        box.exec();
+        if (box.clickedButton() == retry) return 0;
+        if (box.clickedButton() == other) return 1;
+        return 2;
+    };
+    p.chooseLogFolder = [owner] {
+        return QFileDialog::getExistingDirectory(owner, q("ログの保存先")).toStdString();
+    };
+    return p;
+}
+
+}  // namespace
+
+CaptureWindow::CaptureWindow() {
+    prompts_ = defaultPrompts(this);
+    setWindowIcon(frameIcon());
+    setFixedSize(530, 320);  // the frame cannot be resized
+    createMenus();
+    createPanel();
+    WindowSink::Target target;
+    target.setText = [this](int id, const QString& text) { panel_->setFieldText(id, text); };
+    target.playCue = [](int cue) { ::playCue(cue); };
+    target.setFlash = [](bool visible) { setFlashWindowVisible(visible); };
+    target.showCourse = [this](const Course& course) {
+        showCoursePointsOnPanel(course);
+        refreshCommandStates();
+    };
+    sink_ = new WindowSink(std::move(target), this);
+    setCaptureSink(sink_);
+    setFocusPolicy(Qt::StrongFocus);
+    updateTitle();
+    refreshCommandStates();
+}
+
+CaptureWindow::~CaptureWindow() {
+    setCaptureSink(nullptr);
+}
+
+void CaptureWindow::createMenus() {
+    std::vector<QMenu*> stack;
+    for (const MenuRow& row : captureMenuRows()) {
+        const QString text = QString::fromUtf8(row.text.data(), static_cast<qsizetype>(row.text.size()));
+        switch (row.kind) {
+        case MENU_POPUP:
+            stack.push_back(stack.empty() ? menuBar()->addMenu(text) : stack.back()->addMenu(text));
+            break;
+        case MENU_END: stack.pop_back(); break;
+        case MENU_SEPARATOR: stack.back()->addSeparator(); break;
+        case MENU_ITEM: {
+            QAction* a = stack.back()->addAction(text);
+            const int id = row.commandId;
+            connect(a, &QAction::triggered, this, [this, id] { handleCommand(id); });
+            actions_[id] = a;
+            break;
+        }
+        }
+    }
+    std::map<int, QList<QKeySequence>> keys;
+    for (const AcceleratorRow& row : captureAccelerators())
+        keys[row.commandId].append(QKeySequence(QString::fromUtf8(row.keys.data(), static_cast<qsizetype>(row.keys.size()))));
+    for (auto& [id, list] : keys) {
+        QAction* a = actions_.at(id);
+        a->setShortcuts(list);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);  // the frame's own keys, also with the menu closed
+    }
+    // Ctrl+1 with two points: Loop course is disabled, but the key still
+    // answers with a beep while measuring, as the command itself would.
+    loopBeep_ = new QShortcut(QKeySequence(QStringLiteral("Ctrl+1")), this);
+    loopBeep_->setContext(Qt::WindowShortcut);
+    connect(loopBeep_, &QShortcut::activated, this, [this] { beep(); });
+}
+
+void CaptureWindow::createPanel() {
+    panel_ = new StatusPanel(this);
+    setCentralWidget(panel_);
+    connect(panel_, &StatusPanel::buttonClicked, this, [this](int id) {
+        switch (id) {
+        case PANEL_BUTTON_ADD_POINT: handleCommand(COMMAND_ADD_POINT); break;
+        case PANEL_BUTTON_START: handleCommand(COMMAND_START); break;
+        case PANEL_BUTTON_STOP: handleCommand(COMMAND_STOP); break;
+        default: break;
+        }
+        returnFocus();
+    });
+}
+
+QAction* CaptureWindow::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CaptureWindow::returnFocus() { setFocus(Qt::OtherFocusReason); }
+
+void CaptureWindow::beep() {
+    ++beeps_;
+    QApplication::beep();
+}
+
+void CaptureWindow::refreshCommandStates() {
+    const CommandStates states = commandStates(currentCommandInputs());
+    for (auto& [id, a] : actions_) {
+        const CommandState s = states.of(id);
+        a->setEnabled(s.enabled);
+        const bool checkable = s.checked || id == COMMAND_MOTEC_LAP_SYNC || id == COMMAND_MOTEC_ON_POINT_REGISTER
+            || id == COMMAND_SOUND_GUIDANCE || id == COMMAND_AUTO_START || id == COMMAND_FLASH_ON_PASS
+            || id == COMMAND_LOOP_COURSE || id == COMMAND_OPEN_COURSE || id == COMMAND_OPEN_RETURN_COURSE;
+        a->setCheckable(checkable);
+        a->setChecked(s.checked);
+    }
+    for (int id : {PANEL_BUTTON_ADD_POINT, PANEL_BUTTON_START, PANEL_BUTTON_STOP})
+        panel_->button(id)->setEnabled(states.of(id).enabled);
+    loopBeep_->setEnabled(readerRunning.load() != 0 && !actions_.at(COMMAND_LOOP_COURSE)->isEnabled());
+}
+
+void CaptureWindow::updateTitle() {
+    const Course course = currentCourse();
+    setWindowTitle(QString::fromStdString(windowTitleText(fixedText(course.name), course.courseType)));
+}
+
+void CaptureWindow::showCoursePointsOnPanel(const Course& course) {
+    for (const auto& [id, text] : coursePointPanelTexts(course)) panel_->setFieldText(id, QString::fromStdString(text));
+}
+
+void CaptureWindow::showPointDistances() {
+    const PointDistances d = publishedPointDistances();
+    for (const auto& [id, text] : pointDistancePanelTexts(d.distanceM))
+        panel_->setFieldText(id, QString::fromStdString(text));
+}
+
+int CaptureWindow::confirmDiscard() {
+    if (courseModified.load() == 0) return 1;
+    const int answer = prompts_.askSave(q("終了する前に保存しますか？"));
+    if (answer == QMessageBox::Cancel) return 0;
+    if (answer == QMessageBox::No) return 1;
+    std::string path = courseFilePath_;
+    if (path.empty() && prompts_.chooseFile(path, true, "GPSファイルの保存") != 0) return 0;
+    if (saveCourse(path.c_str()).status != FileWriteStatus::WRITTEN) {
+        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+        return 0;
+    }
+    courseFilePath_ = path;
+    return 1;
+}
+
+void CaptureWindow::handleCommand(int id) {
+    switch (id) {
+    case COMMAND_NEW: newCourseCommand(); break;
+    case COMMAND_OPEN: openCommand(); break;
+    case COMMAND_SAVE: saveCommand(); break;
+    case COMMAND_SAVE_AS: saveAsCommand(); break;
+    case COMMAND_EXIT: close(); break;
+    case COMMAND_START: startMeasuringCommand(); break;
+    case COMMAND_STOP: stopMeasuringCommand(); break;
+    case COMMAND_ADD_POINT: requestPointRegistration(); break;
+    case COMMAND_DELETE_POINT: deleteLastPointCommand(); break;
+    case COMMAND_SWAP_POINTS: swapPointsCommand(); break;
+    case COMMAND_LOOP_COURSE: courseTypeCommand(COURSE_LOOP); break;
+    case COMMAND_OPEN_COURSE: courseTypeCommand(COURSE_OPEN); break;
+    case COMMAND_OPEN_RETURN_COURSE: courseTypeCommand(COURSE_OPEN_RETURN); break;
+    case COMMAND_GPS_PORT: if (runGpsPortDialog(this)) publishSettings(); break;
+    case COMMAND_BEACON_PORT: runBeaconPortDialog(this); break;
+    case COMMAND_GPS_SETTINGS: if (runGpsSettingsDialog(this)) publishSettings(); break;
+    case COMMAND_MOTEC_LAP_SYNC: toggle(captureSettings.motecLapSync); break;
+    case COMMAND_MOTEC_ON_POINT_REGISTER: toggle(captureSettings.motecOnPointRegister); break;
+    case COMMAND_SOUND_GUIDANCE: toggle(captureSettings.soundGuidance); break;
+    case COMMAND_AUTO_START: toggle(captureSettings.autoStart); break;
+    case COMMAND_FLASH_ON_PASS: toggle(captureSettings.flashOnPass); break;
+    case COMMAND_FLASH_COLOUR: chooseFlashColour(this); break;
+    case COMMAND_ABOUT: showAboutBox(this); break;
+    case COMMAND_OPEN_HANDOFF: handoffCommand(); break;
+    default: return;
+    }
+    refreshCommandStates();
+}
+
+void CaptureWindow::toggle(int32_t& option) {
+    option = option ? 0 : 1;
+    publishSettings();
+}
+
+void CaptureWindow::courseTypeCommand(int type) {
+    if (readerRunning.load() == 0) return;
+    if (!changeCourseType(type)) {
+        beep();  // a loop while two points are registered
+        return;
+    }
+    updateTitle();
+}
+
+void CaptureWindow::startMeasuringCommand() {
+    if (readerRunning.load() != 0) return;
+    if (askCourseName(this) != 0) return;
+    updateTitle();
+    const StartOutcome outcome = startMeasuringWithReason();
+    if (outcome.result == START_GPS_PORT_FAILED)
+        prompts_.error(q("GPS接続ポートが使用できませんでした。"), q("警告"));
+    else if (outcome.result == START_BEACON_PORT_FAILED)
+        prompts_.error(q("MoTec接続ポートが使用できませんでした。"), q("警告"));
+    else if (outcome.result == START_RECORDER_FAILED)
+        prompts_.error(q("記録を開始できませんでした。") + QString::fromStdString(outcome.error), q("エラー"));
+    showLapDisplay();
+}
+
+void CaptureWindow::reportDriveLogFailure(const std::string& path, const std::string& reason) {
+    prompts_.error(q("走行ログを書き込めませんでした。\n") + QString::fromStdString(path) + "\n"
+                       + QString::fromStdString(reason),
+                   q("エラー"));
+}
+
+void CaptureWindow::stopMeasuringCommand() {
+    const StopResult result = stopMeasuring();
+    if (result.driveLog.status == DRIVE_LOG_FAILED)
+        reportDriveLogFailure(result.driveLog.path, result.driveLog.error);
+    if (result.courseCleared) {
+        showCoursePointsOnPanel(currentCourse());
+        showPointDistances();
+        updateTitle();
+    }
+}
+
+void CaptureWindow::newCourseCommand() {
+    if (courseModified.load() != 0 && confirmDiscard() == 0) return;
+    const StopResult result = newCourse();
+    if (result.driveLog.status == DRIVE_LOG_FAILED)
+        reportDriveLogFailure(result.driveLog.path, result.driveLog.error);
+    showCoursePointsOnPanel(currentCourse());
+    showPointDistances();
+    updateTitle();
+    courseFilePath_.clear();
+}
+
+void CaptureWindow::afterCourseLoaded() {
+    updateTitle();
+    courseModified = 0;
+    showCoursePointsOnPanel(currentCourse());
+    showPointDistances();
+}
+
+void CaptureWindow::openCommand() {
+    std::string path = courseFilePath_;
+    if (prompts_.chooseFile(path, false, "GPS ファイルを開く") != 0) return;
+    if (loadCourse(path.c_str()) != 0) {
+        prompts_.error(q("GPSファイルが読み込めません。"), q("エラー"));
+        return;
+    }
+    courseFilePath_ = path;
+    afterCourseLoaded();
+}
+
+void CaptureWindow::saveCommand() {
+    if (!courseFilePath_.empty()) {
+        if (saveCourse(courseFilePath_.c_str()).status == FileWriteStatus::WRITTEN) {
+            courseModified = 0;
+            return;
+        }
+        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+    }
+    saveAsCommand();
+}
+
+bool CaptureWindow::saveAsCommand() {
+    std::string path = courseFilePath_;
+    if (prompts_.chooseFile(path, true, "GPS ファイルの保存") != 0) return false;
+    if (saveCourse(path.c_str()).status != FileWriteStatus::WRITTEN) {
+        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+        return false;
+    }
+    courseFilePath_ = path;
+    courseModified = 0;
+    return true;
+}
+
+void CaptureWindow::handoffCommand() {
+    if (readerRunning.load() != 0) return;  // never disturb a run
+    if (confirmDiscard() == 0) return;
+    const std::string path = handoffPath_ ? handoffPath_() : std::string();
+    if (loadCourse(path.c_str()) != 0) {
+        prompts_.error(q("GPSファイルが読み込めません。"), q("エラー"));
+        return;
+    }
+    courseFilePath_ = path;
+    afterCourseLoaded();
+}
+
+bool CaptureWindow::loadCommandLineCourse(const std::string& path) {
+    if (path.empty() || loadCourse(path.c_str()) != 0) return false;
+    courseFilePath_ = path;
+    afterCourseLoaded();
+    return true;
+}
+
+void CaptureWindow::closeEvent(QCloseEvent* event) {
+    if (closing_ || confirmDiscard() == 1) {
+        event->accept();
+        QApplication::quit();
+    } else {
+        event->ignore();
+    }
+}
+
+void CaptureWindow::shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    closing_ = true;
+    DriveLogResult log;
+    if (readerRunning.load() != 0 || recording.load() != 0) log = stopMeasuring().driveLog;
+    // A run is never thrown away silently: the samples stay in memory until
+    // the log is written or the user gives it up.
+    while (log.status == DRIVE_LOG_FAILED) {
+        const int answer = prompts_.askLogRetry(q("走行ログを書き込めませんでした。\n")
+            + QString::fromStdString(log.path) + "\n" + QString::fromStdString(log.error));
+        if (answer == 2) break;
+        if (answer == 1) {
+            const std::string folder = prompts_.chooseLogFolder();
+            if (folder.empty()) continue;
+            setDriveLogDirectory(folder);
+        }
+        log = writeDriveLog();
+    }
+    freeSampleBuffer();
+    const FileWriteResult settings = saveSettings();
+    if (settings.status != FileWriteStatus::WRITTEN)
+        prompts_.error(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
+    destroyFlashWindow();
+}

@@ -1,0 +1,92 @@
+// The capture program's frame: menu and accelerators from the data table, the
+// status panel, one handleCommand for every id, and the start-up and
+// shutdown steps that need the window. State lives in the Qt-free cores; the
+// frame applies what they return.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include <QMainWindow>
+
+#include "common/records.h"
+
+class QAction;
+class QShortcut;
+class StatusPanel;
+class WindowSink;
+
+class CaptureWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // The message boxes and file dialogs the commands ask, replaceable in tests.
+    struct Prompts {
+        // "終了する前に保存しますか？": QMessageBox::Yes, No or Cancel.
+        std::function<int(const QString& text)> askSave;
+        std::function<void(const QString& text, const QString& caption)> error;
+        std::function<void(const QString& text, const QString& caption)> warning;
+        // As chooseCourseFile: 0 chosen (path set), 1 cancelled.
+        std::function<int(std::string& path, bool forSaving, const std::string& title)> chooseFile;
+        // The drive log could not be written at exit: 0 retry, 1 another folder, 2 give up.
+        std::function<int(const QString& text)> askLogRetry;
+        std::function<std::string()> chooseLogFolder;  // "" = cancelled
+    };
+
+    CaptureWindow();
+    ~CaptureWindow() override;
+
+    void handleCommand(int id);
+    void refreshCommandStates();
+    void updateTitle();
+    // 1 proceed, 0 abort.
+    int confirmDiscard();
+    // The orderly end: stops measuring, writes the log (offering a retry on
+    // failure) and the settings. Runs once; later calls do nothing.
+    void shutdown();
+
+    // Step 11 of start-up: a course from the command line; a failed load is ignored silently.
+    bool loadCommandLineCourse(const std::string& path);
+
+    void showCoursePointsOnPanel(const Course& course);
+    void showPointDistances();
+
+    void setHandoffPathSource(std::function<std::string()> source) { handoffPath_ = std::move(source); }
+    Prompts& prompts() { return prompts_; }
+    StatusPanel* panel() const { return panel_; }
+    QAction* action(int id) const;
+    const std::string& courseFilePath() const { return courseFilePath_; }
+    void setCourseFilePath(std::string path) { courseFilePath_ = std::move(path); }
+    int beepCount() const { return beeps_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void createPanel();
+    void beep();
+    void startMeasuringCommand();
+    void stopMeasuringCommand();
+    void newCourseCommand();
+    void openCommand();
+    void saveCommand();
+    bool saveAsCommand();
+    void courseTypeCommand(int type);
+    void toggle(int32_t& option);
+    void handoffCommand();
+    void afterCourseLoaded();
+    void reportDriveLogFailure(const std::string& path, const std::string& reason);
+    void returnFocus();
+
+    StatusPanel* panel_ = nullptr;
+    WindowSink* sink_ = nullptr;
+    std::map<int, QAction*> actions_;
+    QShortcut* loopBeep_ = nullptr;
+    Prompts prompts_;
+    std::function<std::string()> handoffPath_;
+    std::string courseFilePath_;
+    int beeps_ = 0;
+    bool shutDown_ = false;
+    bool closing_ = false;
+};

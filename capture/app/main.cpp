@@ -1,0 +1,106 @@
+// velmora: start-up in order, the message loop, and the orderly shutdown
+// that also runs on SIGINT, SIGTERM and the end of the desktop session.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSocketNotifier>
+
+#include "capture/app/capture_cues.h"
+#include "capture/app/capture_window.h"
+#include "capture/gps/geodesy.h"
+#include "capture/timing/capture_settings.h"
+#include "capture/timing/command_states.h"
+#include "capture/timing/course.h"
+#include "capture/timing/drive_log_writer.h"
+#include "capture/timing/recorder.h"
+#include "platform/exe_directory.h"
+#include "platform/gui/single_instance.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the message loop; the shutdown after it writes the
+// log and the settings, so a terminated run is never lost.
+void installSignalHandlers(QApplication& app) {
+    if (::pipe(signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char byte;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        QApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The command line is one course path; further arguments are ignored.
+    const std::string path = argc > 1 ? argv[1] : "";
+
+    platform::SingleInstance instance("VELMORA", "velmora", "VELMORA");
+    instance.openSharedMemory();
+    if (!instance.acquire()) {
+        if (path.empty()) {
+            QMessageBox::warning(nullptr, QString::fromUtf8("警告"),
+                                 QString::fromUtf8("すでにVelmoraは起動しています。"));
+            return 0;
+        }
+        const int handed = instance.handOver(path);
+        if (handed == 1) {
+            std::fprintf(stderr, "velmora: path too long to hand over (%zu bytes, at most 255): %s\n",
+                         path.size(), path.c_str());
+            return 1;
+        }
+        return 0;  // no running window found: nothing to do, as a second launch
+    }
+
+    platform::exeDirectory();
+    ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
+    applyDefaultSettings();
+    loadSettings();
+    forgetPointDistances();
+
+    CaptureWindow window;
+    createFlashWindow();
+    allocateSampleBuffer();
+    instance.listen([&window, &instance](int command) {
+        window.setHandoffPathSource([&instance] { return instance.sharedPath(); });
+        window.handleCommand(command);
+    });
+    installSignalHandlers(app);
+    // At the end of the desktop session the log and the settings are written
+    // before the session manager may kill us.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
+        window.shutdown();
+    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.shutdown(); });
+
+    window.show();
+    if (window.loadCommandLineCourse(path) && captureSettings.autoStart)
+        window.handleCommand(COMMAND_START);
+    window.refreshCommandStates();
+    window.showCoursePointsOnPanel(currentCourse());
+    window.showPointDistances();
+
+    const int code = QApplication::exec();
+    window.shutdown();
+    return code;
+}

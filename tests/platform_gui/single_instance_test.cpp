@@ -1,0 +1,99 @@
+#include "platform/gui/single_instance.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Names unique to this test process, so parallel runs and a real running
+// program never meet.
+std::string uniqueName(const char* base) {
+    static int serial = 0;
+    return std::string(base) + "-test-" + std::to_string(getpid()) + "-" + std::to_string(++serial);
+}
+
+QCoreApplication& app() {
+    static int argc = 1;
+    static char name[] = "single_instance_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+// Runs the event loop until `done` or 10 s.
+void pumpUntil(const std::atomic<bool>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+struct Names {
+    std::string lock = uniqueName("LOCK");
+    std::string shm = uniqueName("shm");
+    std::string socket = uniqueName("sock");
+    ~Names() {
+        shm_unlink(("/" + shm).c_str());
+        unlink(platform::SingleInstance(lock, shm, socket).lockPath().c_str());
+    }
+};
+
+}  // namespace
+
+TEST(SingleInstance, OnlyTheFirstTakesTheLockUntilItEnds) {
+    Names n;
+    auto first = std::make_unique<platform::SingleInstance>(n.lock, n.shm, n.socket);
+    platform::SingleInstance second(n.lock, n.shm, n.socket);
+    EXPECT_TRUE(first->acquire());
+    EXPECT_FALSE(second.acquire());
+    first.reset();  // the running program ends
+    EXPECT_TRUE(second.acquire());
+}
+
+TEST(SingleInstance, AHandedOverPathIsHandledBeforeTheSenderReturns) {
+    app();
+    Names n;
+    platform::SingleInstance running(n.lock, n.shm, n.socket);
+    ASSERT_TRUE(running.openSharedMemory());
+    ASSERT_TRUE(running.acquire());
+    int received = 0;
+    std::string path;
+    ASSERT_TRUE(running.listen([&](int command) {
+        received = command;
+        path = running.sharedPath();
+    }));
+
+    std::atomic<bool> done{false};
+    std::atomic<int> result{-1};
+    std::thread launch([&] {
+        platform::SingleInstance second(n.lock, n.shm, n.socket);
+        EXPECT_FALSE(second.acquire());
+        result = second.handOver("/home/driver/コース/tsukuba.gps");
+        done = true;
+    });
+    pumpUntil(done);
+    launch.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(received, platform::COMMAND_OPEN_HANDOFF);
+    EXPECT_EQ(path, "/home/driver/コース/tsukuba.gps");
+}
+
+TEST(SingleInstance, APathThatDoesNotFitIsRefusedNotTruncated) {
+    Names n;
+    platform::SingleInstance second(n.lock, n.shm, n.socket);
+    ASSERT_TRUE(second.openSharedMemory());
+    EXPECT_EQ(second.handOver(std::string(256, 'a')), 1);
+    EXPECT_EQ(second.sharedPath(), "");  // nothing was written
+}
+
+TEST(SingleInstance, NoRunningInstanceToReachIsReported) {
+    Names n;
+    platform::SingleInstance second(n.lock, n.shm, n.socket);
+    EXPECT_EQ(second.handOver("/tmp/x.gps", 500), 2);
+}

@@ -1,0 +1,181 @@
+// The whole capture chain in one process, on a hand-driven clock: receiver
+// bytes on a pseudo-terminal -> reader thread -> decoder -> fix completion ->
+// pass check -> recorder thread -> drive log. Each simulated second costs a
+// few real milliseconds, so a broken hand-off shows in about a second instead
+// of a real-time run.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "capture/gps/gps_reader.h"
+#include "capture/timing/command_states.h"
+#include "capture/timing/course.h"
+#include "capture/timing/course_panel.h"
+#include "capture/timing/drive_log_writer.h"
+#include "capture/timing/measurement.h"
+#include "common/duration.h"
+#include "tests/support/pty.h"
+#include "timing_test_support.h"
+
+namespace {
+
+constexpr double POINT_LAT = 35.0;
+constexpr double POINT_LON = 139.0;
+constexpr int FIXES_PER_LAP = 15;  // one second each: longer than the 10 s hold
+
+std::atomic<int> linesSeen{0};
+void countLine(const char*, int, SentenceResult) { ++linesSeen; }
+
+// "ddmm.mmmm" / "dddmm.mmmm" of a positive angle.
+std::string nmeaAngle(double degrees, int degreeDigits) {
+    const int whole = static_cast<int>(degrees);
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*d%07.4f", degreeDigits, whole, (degrees - whole) * 60.0);
+    return text;
+}
+
+std::string withChecksum(const std::string& body) {
+    unsigned sum = 0;
+    for (char ch : body) sum ^= static_cast<unsigned char>(ch);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    return "$" + body + tail;
+}
+
+class CaptureChainTest : public TimingTest {
+protected:
+    void SetUp() override {
+        TimingTest::SetUp();
+        ASSERT_TRUE(pty.ok());
+        setPortName(gpsPort, pty.path());
+        ASSERT_EQ(allocateSampleBuffer(), 0);
+        setDriveLogDirectory(directory / "log");
+        Course loop;
+        loop.pointCount = 1;
+        loop.points[0].latitude = POINT_LAT;
+        loop.points[0].longitude = POINT_LON;
+        toGeocentric(loop.points[0], 0);
+        std::strcpy(loop.name, "chain");
+        replaceCourse(loop);
+        linesSeen = 0;
+        setLineObserver(countLine);
+    }
+    void TearDown() override {
+        if (readerRunning.load() != 0 || recording.load() != 0) stopMeasuring();
+        setLineObserver(nullptr);
+        TimingTest::TearDown();
+    }
+
+    // One second of the drive: a fix at `latitude`, `longitude`, then filler
+    // lines the decoder ignores, so that the reader's whole-buffer reads take
+    // the fix at once. Waits until the reader has handled the fix and the
+    // recorder has taken its sample, then moves the clock on.
+    void second(double latitude, double longitude) {
+        std::string bytes = withChecksum("GPGGA,030000.00," + nmeaAngle(latitude, 2) + ",N," +
+                                         nmeaAngle(longitude, 3) + ",E,1,08,0.9,50.0,M,,M,,");
+        for (int i = 0; i < FILLER_LINES; ++i) bytes += withChecksum("GPTXT,01,01,02,filler line");
+        const int fixLine = linesWritten + 1;
+        linesWritten += 1 + FILLER_LINES;
+        pty.write(bytes);
+        // The line after the fix is decoded only once the fix's pass check ran.
+        ASSERT_TRUE(eventually([&] { return linesSeen.load() >= fixLine + 1; })) << "reader stalled";
+        if (gpsFix.fixReceived.load() != 0) {
+            ++samplesExpected;
+            ASSERT_TRUE(eventually([&] { return sampleCount.load() >= samplesExpected; }))
+                << "recorder stalled at " << sampleCount.load();
+        }
+        fakeTickMs += 1000;
+    }
+    // A lap: away from the point (1.1 km north, drifting east), then at it.
+    void lap() {
+        for (int i = 0; i < FIXES_PER_LAP - 1; ++i) second(POINT_LAT + 0.01, POINT_LON + 0.0001 * i);
+        second(POINT_LAT, POINT_LON);
+    }
+
+    static constexpr int FILLER_LINES = 8;
+    Pty pty;
+    int linesWritten = 0;
+    int samplesExpected = 0;
+};
+
+// The window's sink may implement nothing at all: the reader still runs the
+// lap check and the recorder still writes the drive log.
+TEST_F(CaptureChainTest, SinkThatImplementsNothingStillTimesLapsAndWritesTheDriveLog) {
+    CaptureSink nothing;
+    setCaptureSink(&nothing);
+    fakeTickMs = 100000;
+    ASSERT_EQ(startMeasuring(), START_OK);
+    second(POINT_LAT + 0.01, POINT_LON);  // the first GGA after a start only sets the quality
+    for (int i = 0; i < 3; ++i) lap();
+    const StopResult stop = stopMeasuring();
+    setCaptureSink(&sink);
+
+    ASSERT_EQ(passLog.passCount, 3);
+    EXPECT_EQ(tickDifference(passLog.passTicks[1], passLog.passTicks[0]), FIXES_PER_LAP * 1000u);
+    EXPECT_EQ(tickDifference(passLog.passTicks[2], passLog.passTicks[1]), FIXES_PER_LAP * 1000u);
+    ASSERT_EQ(stop.driveLog.status, DRIVE_LOG_WRITTEN) << stop.driveLog.error;
+    const std::string image = readFile(stop.driveLog.path);
+    const int32_t n = sampleCount.load();
+    ASSERT_EQ(static_cast<long>(image.size()), 780L + 40L * n);
+    int marks = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        LogSample s;
+        std::memcpy(&s, image.data() + 4 + 40 * i, sizeof s);
+        if (s.lapMark == 0) continue;
+        ++marks;
+        EXPECT_NEAR(s.latitude, POINT_LAT, 1e-9) << "a lap mark sits on the fix that passed";
+        EXPECT_EQ(s.tick, passLog.passTicks[marks - 1]);
+    }
+    EXPECT_EQ(marks, 3);
+    EXPECT_GE(n, samplesExpected) << "one sample per second with a fix";
+}
+
+// Window-thread commands arrive while the reader runs: they are taken safely
+// and count from the next fix on (a ThreadSanitizer build checks the "safely").
+TEST_F(CaptureChainTest, CourseChangesWhileMeasuringTakeEffectFromTheNextFix) {
+    ASSERT_EQ(startMeasuring(), START_OK);
+    second(POINT_LAT + 0.01, POINT_LON);
+    lap();
+    ASSERT_EQ(passLog.passCount, 1);
+    EXPECT_EQ(sink.text(PANEL_LAP_COUNT), "0");
+
+    std::atomic<bool> done{false};
+    const std::string path = directory / "same.gps";
+    ASSERT_EQ(saveCourse(path.c_str()).status, FileWriteStatus::WRITTEN);
+    std::thread window([&] {
+        while (!done.load()) {
+            ASSERT_EQ(loadCourse(path.c_str()), 0);  // the same course again, while measuring
+            const CommandStates states = commandStates(currentCommandInputs());
+            EXPECT_TRUE(states.of(COMMAND_STOP).enabled);
+            EXPECT_EQ(pointDistancePanelTexts(publishedPointDistances().distanceM).size(), 2u);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    lap();
+    done = true;
+    window.join();
+    EXPECT_EQ(passLog.passCount, 2);
+    EXPECT_EQ(sink.text(PANEL_LAP_COUNT), "1");
+    EXPECT_LT(publishedPointDistances().distanceM[0], 0.01) << "the lap ended at the point";
+
+    // Open return from the next fix: the pass at point 1 starts a leg.
+    ASSERT_TRUE(changeCourseType(COURSE_OPEN_RETURN));
+    // Add point: the next fix (away from point 1) becomes point 2.
+    ASSERT_TRUE(requestPointRegistration());
+    second(POINT_LAT + 0.01, POINT_LON + 0.002);
+    ASSERT_EQ(currentCourse().pointCount, 2);
+    EXPECT_FALSE(commandStates(currentCommandInputs()).of(COMMAND_ADD_POINT).enabled) << "course full";
+    ASSERT_FALSE(sink.shownCourses().empty());
+    EXPECT_EQ(sink.shownCourses().back().pointCount, 2);
+    lap();  // point 1: starts the outbound leg
+    EXPECT_EQ(passLog.passCount, 3);
+    EXPECT_EQ(sink.cues().back(), CUE_POINT1);
+}
+
+}  // namespace
