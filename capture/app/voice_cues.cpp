@@ -4,6 +4,9 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include <chrono>
+#include <thread>
+
 #include "capture/app/capture_cues.h"
 #include "capture/app/cue_rules.h"
 #include "capture/app/voice_cues.h"
@@ -41,4 +44,15 @@ void playCue(int cue) {
     if (!QFileInfo::exists(QString::fromStdString(*path))) return;
     effect->setSource(QUrl::fromLocalFile(QString::fromStdString(*path)));
     effect->play();
+}
+
+void stopCues() {
+    if (player == nullptr) return;
+    player->stop();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (player->status() == QSoundEffect::Loading && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    delete player;  // the destroyed signal clears the pointer
 }
