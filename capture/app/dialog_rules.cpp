@@ -56,10 +56,24 @@ std::optional<int32_t> parseDialogInteger(std::string_view text) {
 }
 
 std::optional<double> parseDialogNumber(std::string_view text) {
-    const std::string copy(text);  // strtod needs a terminator
-    const double value = std::strtod(copy.c_str(), nullptr);
+    // The leading number of the text, always with a '.' decimal point: the
+    // C library's strtod would follow the user's locale (Qt selects it at
+    // start-up) and read "15.5" as 15 under a locale with decimal commas.
+    text = skipBlanks(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.size() >= 3) {
+        std::string head(text.substr(0, 3));
+        for (char& c : head) c = static_cast<char>(c | 0x20);
+        if (head == "nan" || head == "inf") return std::nullopt;
+    }
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (!std::isfinite(value)) return std::nullopt;
-    return value;
+    return negative ? -value : value;
 }
 
 std::string dialogFieldText(std::string_view utf8) {
@@ -156,9 +170,12 @@ void storePortName(SerialPort& port, std::string_view name) {
 // ---- GPS settings dialog -------------------------------------------------
 
 GpsSettingsFields gpsSettingsFieldsFrom(const CaptureSettings& settings) {
-    char offset[64];
-    std::snprintf(offset, sizeof offset, "%.1f", settings.pointOffset);
-    return {offset, formatInt(settings.samplingPeriodMs), formatInt(settings.maxRecordingSeconds)};
+    // "%.1f" without the locale's decimal comma.
+    char offset[400];
+    const auto written = std::to_chars(offset, offset + sizeof offset, settings.pointOffset,
+                                       std::chars_format::fixed, 1);
+    const std::string offsetText = written.ec == std::errc{} ? std::string(offset, written.ptr) : "0.0";
+    return {offsetText, formatInt(settings.samplingPeriodMs), formatInt(settings.maxRecordingSeconds)};
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // a cue, the file dialog set-up and the serial devices offered as ports.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -135,6 +136,15 @@ TEST(GpsSettingsRules, TheBoundsAreExactlyWhatStartUpAllocates) {
     const SettingsCheck ok = applyGpsSettingsFields({"22.75m", "200", "3600"}, s);
     EXPECT_TRUE(ok.accepted);
     EXPECT_EQ(s.pointOffset, 22.75) << "the leading number of the text";
+    // A locale with decimal commas changes neither the reading nor the shown text.
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+        EXPECT_EQ(parseDialogNumber(" 1.5e1x"), 15.0);
+        EXPECT_EQ(gpsSettingsFieldsFrom(s).pointOffset, "22.8");
+        std::setlocale(LC_NUMERIC, "C");
+    }
+    EXPECT_EQ(parseDialogNumber("-0.5"), -0.5);
+    EXPECT_EQ(parseDialogNumber("abc"), 0.0);
+    EXPECT_EQ(parseDialogNumber("inf"), std::nullopt);
     EXPECT_EQ(s.samplingPeriodMs, 200);
     EXPECT_EQ(s.maxRecordingSeconds, 3600);
 }
