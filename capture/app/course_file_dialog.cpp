@@ -35,9 +35,9 @@ int chooseCourseFile(QWidget* owner, std::string& path, bool forSaving, const st
     if (!setup.proposedName.empty()) dialog.selectFile(QString::fromStdString(setup.proposedName));
     dialog.setLabelText(QFileDialog::Accept, QString::fromStdString(setup.okCaption));
     dialog.setLabelText(QFileDialog::Reject, "キャンセル");
-    dialog.setLabelText(QFileDialog::LookIn, "ファイルの場所(&I):");
+    dialog.setLabelText(QFileDialog::LookIn, "ファイルの場所:");
     dialog.setLabelText(QFileDialog::FileName, "ファイル名(&N):");
-    dialog.setLabelText(QFileDialog::FileType, "ファイルの種類(&T):");
+    dialog.setLabelText(QFileDialog::FileType, "ファイルの種類:");
     platform::centreOnOwnerWhenShown(&dialog);
 
     // A cancelled dialog leaves the caller's path as it was.
