@@ -138,7 +138,7 @@ GpsPortFields gpsPortFieldsFrom(const SerialPort& port, int32_t datum, int32_t b
 void applyGpsPortFields(const GpsPortFields& fields, SerialPort& port, int32_t& datum,
                         int32_t& binaryReceiver) {
     storePortName(port, portNameFromText(fields.port));
-    // The design's reading of a number gives 0 for a text without one; a
+    // A text without a number reads as 0, as the dialog always did; a
     // value past int32 gives 0 as well instead of wrapping.
     port.baudRate = parseDialogInteger(dialogFieldText(fields.baudRate)).value_or(0);
     port.byteSize = parseDialogInteger(dialogFieldText(fields.byteSize)).value_or(0);
