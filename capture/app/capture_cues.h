@@ -7,6 +7,10 @@ class QWidget;
 // sound guidance is on; a new cue cuts off one still playing; a missing file
 // or no audio device is silent. Window thread.
 void playCue(int cue);
+// Ends the voice at shutdown: stops it and lets a file still being read
+// finish loading (at most a second), since the audio library's own teardown
+// at exit deadlocks on a load still in progress. Window thread.
+void stopCues();
 
 // The full-screen flash window, created hidden at start-up.
 void createFlashWindow();

@@ -390,4 +390,5 @@ void CaptureWindow::shutdown() {
     if (settings.status != FileWriteStatus::WRITTEN)
         prompts_.error(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
     destroyFlashWindow();
+    stopCues();
 }
