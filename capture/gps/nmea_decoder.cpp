@@ -84,166 +84,125 @@ bool parseCoordinate(std::string_view text, size_t degreeDigits, size_t maxChars
 
 // ---- time -----------------------------------------------------------------
 
-// Receiver time "hhmmss[.ss]" (UTC) as Japan time, in the stored Shift-JIS
-// form and the panel's UTF-8 form. The date is not adjusted.
+// "hhmmss[.ss]": six digits, hour below 24; the fraction is not used.
+bool parseTime(std::string_view text, UtcTime& time) {
+    if (text.size() < 6 || !allDigits(text.substr(0, 6))) return false;
+    time.hour = (text[0] - '0') * 10 + (text[1] - '0');
+    if (time.hour > 23) return false;
+    std::memcpy(time.minuteSecond, text.data() + 2, 4);
+    return true;
+}
+
+// Receiver time (UTC) as Japan time, in the stored Shift-JIS form and the
+// panel's UTF-8 form. The date is not adjusted.
 struct TimeTexts {
     char sjis[32];
     char utf8[32];
 };
 
-void composeTime(char* out, const char (&hour)[2], std::string_view text,
-                 const char* hourMark, const char* minuteMark, const char* secondMark) {
+void composeTime(char* out, const char (&hour)[2], const UtcTime& time, const char* hourMark,
+                 const char* minuteMark, const char* secondMark) {
     char* p = out;
     *p++ = hour[0];
     *p++ = hour[1];
     p = std::strcpy(p, hourMark) + std::strlen(hourMark);
-    *p++ = text[2];
-    *p++ = text[3];
+    *p++ = time.minuteSecond[0];
+    *p++ = time.minuteSecond[1];
     p = std::strcpy(p, minuteMark) + std::strlen(minuteMark);
-    *p++ = text[4];
-    *p++ = text[5];
+    *p++ = time.minuteSecond[2];
+    *p++ = time.minuteSecond[3];
     std::strcpy(p, secondMark);
 }
 
-bool convertTime(std::string_view text, TimeTexts& times) {
-    if (text.size() < 6 || !allDigits(text.substr(0, 6))) return false;
-    int hour = (text[0] - '0') * 10 + (text[1] - '0');
-    if (hour > 23) return false;
-    hour += JAPAN_UTC_OFFSET_HOURS;
+TimeTexts japanTime(const UtcTime& time) {
+    int hour = time.hour + JAPAN_UTC_OFFSET_HOURS;
     if (hour >= 24) hour -= 24;
     const char hourDigits[2] = {char('0' + hour / 10), char('0' + hour % 10)};
+    TimeTexts texts;
     // 時 分 秒 in Shift-JIS, as the time text is stored, and in UTF-8 for the panel.
-    composeTime(times.sjis, hourDigits, text, "\x8E\x9E", "\x95\xAA", "\x95\x62");
-    composeTime(times.utf8, hourDigits, text, "時", "分", "秒");
-    return true;
+    composeTime(texts.sjis, hourDigits, time, "\x8E\x9E", "\x95\xAA", "\x95\x62");
+    composeTime(texts.utf8, hourDigits, time, "時", "分", "秒");
+    return texts;
 }
 
-// ---- one sentence ---------------------------------------------------------
+// ---- parsing: typed fields, no effect -------------------------------------
 
-// A sentence decodes into this copy of the live values; only a sentence that
-// is accepted whole is committed, so line noise never moves the car.
-struct Scratch {
-    double latitude, longitude, altitude;  // degrees, degrees, metres
-    int32_t quality, satellites;
-    TimeTexts time;  // valid when timeSet
-    std::string_view satellitesText;
-    bool timeSet = false, qualitySet = false, satellitesSet = false;
-    bool latitudeTaken = false, longitudeTaken = false, altitudeTaken = false;
-    bool showLatitude = false, showLongitude = false, showAltitude = false;
-    bool rmcValid = false;
-    bool complete = false;
-};
-
-bool takeLatitude(std::string_view text, Scratch& s) {
-    GeoPoint point;
-    if (!parseLatitude(text, point)) return false;
-    s.latitude = point.latitude;
-    s.latitudeTaken = true;
-    return true;
+template <typename T, typename Read>
+void readField(std::string_view text, NmeaField<T>& field, Read read) {
+    if (text.empty()) return;
+    field.state = read(text, field.value) ? FieldState::Valid : FieldState::Invalid;
 }
 
-bool takeLongitude(std::string_view text, Scratch& s) {
-    GeoPoint point;
-    if (!parseLongitude(text, point)) return false;
-    s.longitude = point.longitude;
-    s.longitudeTaken = true;
-    return true;
+void readHemisphere(std::string_view text, char positive, char negative, NmeaField<bool>& field) {
+    readField(text, field, [&](std::string_view t, bool& isNegative) {
+        if (t.size() != 1 || (t[0] != positive && t[0] != negative)) return false;
+        isNegative = t[0] == negative;
+        return true;
+    });
 }
 
-// The hemisphere signs the coordinate of this sentence; without one (empty
-// coordinate field) it must not flip the value kept from an earlier fix.
-bool applyHemisphere(std::string_view text, char positive, char negative, bool taken,
-                     double& value, bool& show) {
-    if (text.size() != 1 || (text[0] != positive && text[0] != negative)) return false;
-    if (text[0] == negative && taken) value = -value;
-    show = true;
-    return true;
+bool readLatitude(std::string_view text, double& degrees) {
+    return parseCoordinate(text, 2, MAX_LATITUDE_CHARS, 90.0, degrees);
+}
+bool readLongitude(std::string_view text, double& degrees) {
+    return parseCoordinate(text, 3, MAX_LONGITUDE_CHARS, 180.0, degrees);
 }
 
-// $GPGGA,123519.00,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
-//   1 time  2 lat  3 N/S  4 lon  5 E/W  6 quality  7 satellites  8 HDOP
-//   9 altitude  10 "M"  11 geoid separation  12 "M"  13 age  14 station
-// Fields 1-5 wait for a non-zero quality from the previous GGA (field 6 of
-// this one is not read yet); fields 7, 9, 11 need this sentence's quality.
-bool ggaField(int index, std::string_view text, Scratch& s) {
-    if (index >= 1 && index <= 5 && (s.quality == 0 || text.empty())) return true;
+// $GPGGA,030719.000,3747.0873,S,17518.8938,E,1,08,1.1,59.9,M,23.7,M,,0000*7D
+//   1 time hhmmss.sss   2 latitude ddmm.mmmm   3 N/S   4 longitude dddmm.mmmm
+//   5 E/W   6 fix quality   7 satellites in use   8 HDOP (unused)
+//   9 antenna altitude, m   10 "M"   11 geoid separation, m   12 "M"
+//   13 age of differential data, 14 station id (unused)
+void parseGgaField(int index, std::string_view text, ParsedSentence& p) {
     switch (index) {
-        case 1: return s.timeSet = convertTime(text, s.time);
-        case 2: return takeLatitude(text, s);
-        case 3: return applyHemisphere(text, 'N', 'S', s.latitudeTaken, s.latitude, s.showLatitude);
-        case 4: return takeLongitude(text, s);
-        case 5:
-            return applyHemisphere(text, 'E', 'W', s.longitudeTaken, s.longitude, s.showLongitude);
-        case 6:
-            s.qualitySet = true;
-            if (text.empty()) {
-                s.quality = 0;
-                return true;
-            }
-            return parseCount(text, s.quality);
-        default: break;
-    }
-    if (s.quality == 0) return true;
-    switch (index) {
+        case 1: readField(text, p.time, parseTime); break;
+        case 2: readField(text, p.latitude, readLatitude); break;
+        case 3: readHemisphere(text, 'N', 'S', p.south); break;
+        case 4: readField(text, p.longitude, readLongitude); break;
+        case 5: readHemisphere(text, 'E', 'W', p.west); break;
+        case 6: readField(text, p.quality, parseCount); break;
         case 7:
-            if (text.empty()) return true;
-            s.satellitesText = text;
-            return s.satellitesSet = parseCount(text, s.satellites);
-        case 9:
-            if (text.empty()) return true;
-            return s.altitudeTaken = parseSignedDecimal(text, s.altitude);
-        case 11: {
-            if (!text.empty()) {
-                double separation = 0.0;
-                if (!parseSignedDecimal(text, separation)) return false;
-                // The stored altitude is the altitude plus the magnitude of the
-                // separation, whatever its sign. Added only to an altitude of this
-                // sentence: otherwise every GGA without one would raise it again.
-                if (s.altitudeTaken) s.altitude += std::fabs(separation);
-            }
-            s.showAltitude = true;
-            s.complete = true;
-            return true;
-        }
-        default: return true;
-    }
-}
-
-// $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
-//   1 time  2 status A/V  3 lat  4 N/S  5 lon  6 E/W  7.. speed, course,
-//   date, variation: not used. Positions only with status "A".
-bool rmcField(int index, std::string_view text, Scratch& s) {
-    if (text.empty()) return true;
-    switch (index) {
-        case 1: return s.timeSet = convertTime(text, s.time);
-        case 2: s.rmcValid = text == "A"; return true;
+            readField(text, p.satellites, parseCount);
+            p.satellitesText = text;
+            break;
+        case 9: readField(text, p.altitudeM, parseSignedDecimal); break;
+        case 11: readField(text, p.separationM, parseSignedDecimal); break;
         default: break;
     }
-    if (!s.rmcValid) return true;
+}
+
+// $GPRMC,030719.000,A,3747.0873,S,17518.8938,E,0.69,181.39,311214,,,A*7D
+//   1 time hhmmss.sss   2 status A (valid) / V   3 latitude   4 N/S
+//   5 longitude   6 E/W   7 speed, knots   8 course   9 date ddmmyy
+//   10 magnetic variation   11 E/W   12 mode: 7 onwards unused
+void parseRmcField(int index, std::string_view text, ParsedSentence& p) {
     switch (index) {
-        case 3: return takeLatitude(text, s);
-        case 4: return applyHemisphere(text, 'N', 'S', s.latitudeTaken, s.latitude, s.showLatitude);
-        case 5: return takeLongitude(text, s);
-        case 6:
-            s.complete = true;
-            return applyHemisphere(text, 'E', 'W', s.longitudeTaken, s.longitude, s.showLongitude);
-        default: return true;
+        case 1: readField(text, p.time, parseTime); break;
+        case 2: p.rmcActive = text == "A"; break;
+        case 3: readField(text, p.latitude, readLatitude); break;
+        case 4: readHemisphere(text, 'N', 'S', p.south); break;
+        case 5: readField(text, p.longitude, readLongitude); break;
+        case 6: readHemisphere(text, 'E', 'W', p.west); break;
+        default: break;
     }
 }
 
-using FieldHandler = bool (*)(int index, std::string_view text, Scratch& s);
+using FieldParser = void (*)(int index, std::string_view text, ParsedSentence& p);
 
 struct SentenceKind {
     std::string_view formatter;  // the name after the two-letter talker
-    FieldHandler field;
-    FixVariant variant;
+    int minFields;               // fields after the name a sentence must have
+    FieldParser parseField;
+    SentenceType type;
 };
 
 // Any two-letter talker is accepted: GP (GPS), GN (multi-system), GL, GA, GB,
 // BD, GQ, and IN (integrated instruments such as Humminbird fish finders).
+// A sentence cut short before the fields it is used for (GGA: up to the
+// geoid separation, RMC: up to E/W) is line noise, not a partial fix.
 constexpr SentenceKind SENTENCE_KINDS[] = {
-    {"GGA", ggaField, FixVariant::Gga},
-    {"RMC", rmcField, FixVariant::Rmc},
+    {"GGA", 11, parseGgaField, SentenceType::Gga},
+    {"RMC", 6, parseRmcField, SentenceType::Rmc},
 };
 
 const SentenceKind* findKind(std::string_view name) {
@@ -255,49 +214,6 @@ const SentenceKind* findKind(std::string_view name) {
         if (name.substr(3) == kind.formatter) return &kind;
     }
     return nullptr;
-}
-
-const char* receptionModeText(int32_t quality) {
-    switch (quality) {
-        case 0: return "none";
-        case 1: return "GPS SPS";
-        case 2: return "DGPS";
-        case 3: return "GPS PPS";
-        default: return nullptr;
-    }
-}
-
-// Applies an accepted sentence to the live fix and the panel, field order.
-SentenceResult commit(std::string_view name, const SentenceKind& kind, const Scratch& s) {
-    showText(PANEL_STATUS, name.substr(1));
-    GeoPoint& position = gpsFix.position;
-    if (s.timeSet) {
-        std::memcpy(gpsFix.timeText, s.time.sjis, sizeof gpsFix.timeText);
-        showText(PANEL_TIME, s.time.utf8);
-    }
-    position.latitude = s.latitude;
-    position.longitude = s.longitude;
-    position.altitude = s.altitude;
-    // A GGA without a fix may still carry a position (0,0 or a stale one):
-    // shown, but never completed as a fix by the GGA that follows it.
-    if (kind.variant == FixVariant::Gga && s.quality == 0 && (s.latitudeTaken || s.longitudeTaken)) {
-        notePositionWithoutFix();
-    } else if (s.latitudeTaken && s.longitudeTaken) {
-        notePositionReceived();
-    }
-    if (s.showLatitude) showDegrees(PANEL_LATITUDE, position.latitude);
-    if (s.showLongitude) showDegrees(PANEL_LONGITUDE, position.longitude);
-    if (s.qualitySet) {
-        gpsFix.quality = s.quality;
-        if (const char* mode = receptionModeText(s.quality)) showText(PANEL_MODE, mode);
-    }
-    if (s.satellitesSet) {
-        gpsFix.satellites = s.satellites;
-        showText(PANEL_SATELLITES, s.satellitesText);
-    }
-    if (s.showAltitude) showAltitude(PANEL_ALTITUDE, position.altitude);
-    if (s.complete && completeFix(kind.variant)) return SentenceResult::Fix;
-    return SentenceResult::Decoded;
 }
 
 int hexValue(char c) {
@@ -330,6 +246,124 @@ std::string_view sentenceOf(std::string_view line, bool& starAfterCr) {
     return line.substr(0, cr);
 }
 
+// ---- applying: gating, panel texts, fix completion ------------------------
+
+// A sentence is gathered into this copy of the live values and committed only
+// when it is accepted whole, so line noise never moves the car.
+struct Scratch {
+    double latitude, longitude, altitude;  // degrees, degrees, metres
+    int32_t quality, satellites;
+    TimeTexts time;  // valid when timeSet
+    std::string_view satellitesText;
+    bool timeSet = false, qualitySet = false, satellitesSet = false;
+    bool latitudeTaken = false, longitudeTaken = false, altitudeTaken = false;
+    bool showLatitude = false, showLongitude = false, showAltitude = false;
+    bool complete = false;
+};
+
+// Takes a field that is used: false (reject the sentence) when it is Invalid.
+template <typename T, typename Take>
+bool take(const NmeaField<T>& field, Take onValue) {
+    if (field.state == FieldState::Invalid) return false;
+    if (field.state == FieldState::Valid) onValue(field.value);
+    return true;
+}
+
+// Time, latitude and longitude with their hemispheres. The hemisphere signs
+// the coordinate of this sentence only; without one (empty coordinate field)
+// it must not flip the value kept from an earlier fix.
+bool takePosition(const ParsedSentence& p, Scratch& s) {
+    return take(p.time, [&](const UtcTime& t) { s.time = japanTime(t), s.timeSet = true; }) &&
+           take(p.latitude, [&](double v) { s.latitude = v, s.latitudeTaken = true; }) &&
+           take(p.south, [&](bool negative) {
+               if (negative && s.latitudeTaken) s.latitude = -s.latitude;
+               s.showLatitude = true;
+           }) &&
+           take(p.longitude, [&](double v) { s.longitude = v, s.longitudeTaken = true; }) &&
+           take(p.west, [&](bool negative) {
+               if (negative && s.longitudeTaken) s.longitude = -s.longitude;
+               s.showLongitude = true;
+           });
+}
+
+// Fields 1-5 wait for a non-zero quality from the previous GGA (field 6 of
+// this one comes later on the line); fields 7, 9, 11 need this sentence's.
+bool gatherGga(const ParsedSentence& p, Scratch& s) {
+    if (s.quality != 0 && !takePosition(p, s)) return false;
+    s.qualitySet = true;
+    s.quality = 0;  // an empty quality field reads as no fix
+    if (!take(p.quality, [&](int32_t q) { s.quality = q; })) return false;
+    if (s.quality == 0) return true;
+    const bool taken =
+        take(p.satellites, [&](int32_t n) {
+            s.satellites = n, s.satellitesSet = true, s.satellitesText = p.satellitesText;
+        }) &&
+        take(p.altitudeM, [&](double m) { s.altitude = m, s.altitudeTaken = true; }) &&
+        // The stored altitude is the altitude plus the magnitude of the
+        // separation, whatever its sign. Added only to an altitude of this
+        // sentence: otherwise every GGA without one would raise it again.
+        take(p.separationM, [&](double m) {
+            if (s.altitudeTaken) s.altitude += std::fabs(m);
+        });
+    if (!taken) return false;
+    s.showAltitude = true;
+    s.complete = true;
+    return true;
+}
+
+// Positions only with status "A"; the time is shown either way.
+bool gatherRmc(const ParsedSentence& p, Scratch& s) {
+    if (!p.rmcActive) {
+        return take(p.time, [&](const UtcTime& t) { s.time = japanTime(t), s.timeSet = true; });
+    }
+    if (!takePosition(p, s)) return false;
+    s.complete = p.west.state == FieldState::Valid;
+    return true;
+}
+
+const char* receptionModeText(int32_t quality) {
+    switch (quality) {
+        case 0: return "none";
+        case 1: return "GPS SPS";
+        case 2: return "DGPS";
+        case 3: return "GPS PPS";
+        default: return nullptr;
+    }
+}
+
+// Applies an accepted sentence to the live fix and the panel, field order.
+SentenceResult commit(std::string_view name, FixVariant variant, const Scratch& s) {
+    showText(PANEL_STATUS, name);
+    GeoPoint& position = gpsFix.position;
+    if (s.timeSet) {
+        std::memcpy(gpsFix.timeText, s.time.sjis, sizeof gpsFix.timeText);
+        showText(PANEL_TIME, s.time.utf8);
+    }
+    position.latitude = s.latitude;
+    position.longitude = s.longitude;
+    position.altitude = s.altitude;
+    // A GGA without a fix may still carry a position (0,0 or a stale one):
+    // shown, but never completed as a fix by the GGA that follows it.
+    if (variant == FixVariant::Gga && s.quality == 0 && (s.latitudeTaken || s.longitudeTaken)) {
+        notePositionWithoutFix();
+    } else if (s.latitudeTaken && s.longitudeTaken) {
+        notePositionReceived();
+    }
+    if (s.showLatitude) showDegrees(PANEL_LATITUDE, position.latitude);
+    if (s.showLongitude) showDegrees(PANEL_LONGITUDE, position.longitude);
+    if (s.qualitySet) {
+        gpsFix.quality = s.quality;
+        if (const char* mode = receptionModeText(s.quality)) showText(PANEL_MODE, mode);
+    }
+    if (s.satellitesSet) {
+        gpsFix.satellites = s.satellites;
+        showText(PANEL_SATELLITES, s.satellitesText);
+    }
+    if (s.showAltitude) showAltitude(PANEL_ALTITUDE, position.altitude);
+    if (s.complete && completeFix(variant)) return SentenceResult::Fix;
+    return SentenceResult::Decoded;
+}
+
 }  // namespace
 
 uint8_t nmeaChecksum(std::string_view line) {
@@ -345,12 +379,12 @@ uint8_t nmeaChecksum(std::string_view line) {
 
 bool parseLatitude(std::string_view text, GeoPoint& point) {
     if (text.empty()) return true;
-    return parseCoordinate(text, 2, MAX_LATITUDE_CHARS, 90.0, point.latitude);
+    return readLatitude(text, point.latitude);
 }
 
 bool parseLongitude(std::string_view text, GeoPoint& point) {
     if (text.empty()) return true;
-    return parseCoordinate(text, 3, MAX_LONGITUDE_CHARS, 180.0, point.longitude);
+    return readLongitude(text, point.longitude);
 }
 
 std::string_view nmeaSentenceName(int length, const char* line) {
@@ -363,42 +397,64 @@ std::string_view nmeaSentenceName(int length, const char* line) {
     return text.substr(0, end == std::string_view::npos ? text.size() : end);
 }
 
-SentenceResult decodeSentence(int length, const char* line) {
-    if (length <= 0 || line == nullptr) return SentenceResult::Rejected;
+namespace nmea {
+
+ParsedSentence parse(std::string_view line) {
+    ParsedSentence parsed;
     bool starAfterCr = false;
-    const std::string_view sentence = sentenceOf(std::string_view(line, size_t(length)), starAfterCr);
-    if (sentence.empty()) return SentenceResult::Rejected;
+    const std::string_view sentence = sentenceOf(line, starAfterCr);
+    if (sentence.empty()) return parsed;
 
     // The checksum marker is searched from the end: a "*" inside a field is data.
     const size_t star = sentence.rfind('*');
-    if (star == 0) return SentenceResult::Rejected;
+    if (star == 0) return parsed;
     if (starAfterCr || !checksumMatches(sentence, star)) {
-        showText(PANEL_STATUS, "sum err");
-        return SentenceResult::ChecksumError;
+        parsed.outcome = SentenceResult::ChecksumError;
+        return parsed;
     }
     const std::string_view fields = sentence.substr(0, star);
 
     const size_t firstComma = fields.find(',');
     const std::string_view name = fields.substr(0, firstComma);
     const SentenceKind* kind = findKind(name);
-    if (kind == nullptr) return SentenceResult::Unknown;
-
-    Scratch scratch;
-    scratch.latitude = gpsFix.position.latitude;
-    scratch.longitude = gpsFix.position.longitude;
-    scratch.altitude = gpsFix.position.altitude;
-    scratch.quality = gpsFix.quality;
-    scratch.satellites = gpsFix.satellites;
-    size_t start = firstComma;
-    for (int index = 1; start != std::string_view::npos; ++index) {
+    if (kind == nullptr) {
+        parsed.outcome = SentenceResult::Unknown;
+        return parsed;
+    }
+    parsed.type = kind->type;
+    parsed.name = name.substr(1);
+    int count = 0;
+    for (size_t start = firstComma; start != std::string_view::npos;) {
         ++start;  // past the comma
         const size_t comma = fields.find(',', start);
         const size_t end = comma == std::string_view::npos ? fields.size() : comma;
         const std::string_view text = fields.substr(start, end - start);
-        if (text.size() > MAX_FIELD_BYTES || !kind->field(index, text, scratch)) {
-            return SentenceResult::Rejected;
-        }
+        if (text.size() > MAX_FIELD_BYTES) return parsed;
+        kind->parseField(++count, text, parsed);
         start = comma;
     }
-    return commit(name, *kind, scratch);
+    if (count < kind->minFields) return parsed;
+    parsed.outcome = SentenceResult::Decoded;
+    return parsed;
+}
+
+SentenceResult apply(const ParsedSentence& p) {
+    if (p.outcome == SentenceResult::ChecksumError) showText(PANEL_STATUS, "sum err");
+    if (p.outcome != SentenceResult::Decoded) return p.outcome;
+    Scratch s;
+    s.latitude = gpsFix.position.latitude;
+    s.longitude = gpsFix.position.longitude;
+    s.altitude = gpsFix.position.altitude;
+    s.quality = gpsFix.quality;
+    s.satellites = gpsFix.satellites;
+    const bool gga = p.type == SentenceType::Gga;
+    if (!(gga ? gatherGga(p, s) : gatherRmc(p, s))) return SentenceResult::Rejected;
+    return commit(p.name, gga ? FixVariant::Gga : FixVariant::Rmc, s);
+}
+
+}  // namespace nmea
+
+SentenceResult decodeSentence(int length, const char* line) {
+    if (length <= 0 || line == nullptr) return SentenceResult::Rejected;
+    return nmea::apply(nmea::parse(std::string_view(line, static_cast<size_t>(length))));
 }

@@ -53,32 +53,58 @@ void recorderLoop(int32_t periodMs) {
 }  // namespace
 
 int32_t effectiveSamplingPeriodMs(int32_t samplingPeriodMs) {
-    if (samplingPeriodMs < MIN_SAMPLING_PERIOD_MS) return MIN_SAMPLING_PERIOD_MS;
-    if (samplingPeriodMs > MAX_SAMPLING_PERIOD_MS) return MAX_SAMPLING_PERIOD_MS;
-    return samplingPeriodMs;
+    return samplingPeriodMs > 0 ? samplingPeriodMs : DEFAULT_SAMPLING_PERIOD_MS;
 }
 
-int32_t computeMaxSamples(int32_t samplingPeriodMs, int32_t maxRecordingSeconds) {
+namespace {
+
+// The capacity the settings ask for, before the ceiling; negative seconds ask for none.
+double requestedCapacity(int32_t samplingPeriodMs, int32_t maxRecordingSeconds) {
     const double period = effectiveSamplingPeriodMs(samplingPeriodMs);
-    const double capacity = (1000.0 / period) * maxRecordingSeconds;
+    return (1000.0 / period) * maxRecordingSeconds;
+}
+
+}  // namespace
+
+int32_t computeMaxSamples(int32_t samplingPeriodMs, int32_t maxRecordingSeconds) {
+    const double capacity = requestedCapacity(samplingPeriodMs, maxRecordingSeconds);
     if (!(capacity >= MIN_SAMPLE_CAPACITY)) return MIN_SAMPLE_CAPACITY;
     if (capacity >= MAX_SAMPLE_CAPACITY) return MAX_SAMPLE_CAPACITY;
     return static_cast<int32_t>(capacity);
 }
 
-int allocateSampleBuffer() {
+int allocateSampleBuffer() { return allocateSampleBufferWithMessage().status; }
+
+SampleBufferResult allocateSampleBufferWithMessage() {
     freeSampleBuffer();
-    int32_t capacity =
-        computeMaxSamples(captureSettings.samplingPeriodMs, captureSettings.maxRecordingSeconds);
+    const int32_t period = captureSettings.samplingPeriodMs;
+    const int32_t seconds = captureSettings.maxRecordingSeconds;
+    const int32_t wanted = computeMaxSamples(period, seconds);
+    int32_t capacity = wanted;
     while (capacity >= MIN_SAMPLE_CAPACITY) {
         samples = new (std::nothrow) LogSample[static_cast<size_t>(capacity)];
-        if (samples != nullptr) {
-            maxSamples = capacity;
-            return 0;
-        }
+        if (samples != nullptr) break;
         capacity /= 2;
     }
-    return 2;
+    if (samples == nullptr) {
+        return {2, "There is not enough memory for the drive log: measuring cannot be recorded."};
+    }
+    maxSamples = capacity;
+    std::string message;
+    if (period <= 0) {
+        message = "The sampling period must be more than 0 ms: " +
+                  std::to_string(DEFAULT_SAMPLING_PERIOD_MS) + " ms is used instead.";
+    }
+    const double asked = requestedCapacity(period, seconds);
+    if (capacity < wanted || asked > MAX_SAMPLE_CAPACITY) {
+        const int32_t periodMs = effectiveSamplingPeriodMs(period);
+        const int64_t fitSeconds = static_cast<int64_t>(capacity) * periodMs / 1000;
+        if (!message.empty()) message += ' ';
+        message += "The drive log can hold only " + std::to_string(capacity) +
+                   " samples (about " + std::to_string(fitSeconds) +
+                   " s at this sampling period); recording stops there.";
+    }
+    return {0, message};
 }
 
 void freeSampleBuffer() {

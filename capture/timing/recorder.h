@@ -9,18 +9,18 @@
 
 #include "common/records.h"
 
-// Sane bounds for values the settings file may hold: a period outside
-// 10..60000 ms or a capacity outside 1..10 000 000 samples (400 MB) is
-// clamped instead of giving an undefined or unallocatable buffer.
-constexpr int32_t MIN_SAMPLING_PERIOD_MS = 10;
-constexpr int32_t MAX_SAMPLING_PERIOD_MS = 60000;
+// A period of 0 ms or less cannot be sampled: it falls back to the default
+// period. Every positive period is kept as it stands (5 ms x 7200 s gives its
+// full 1 440 000 samples). The capacity is held to 1..10 000 000 samples
+// (about 400 MB), and a request the machine cannot allocate is halved.
+constexpr int32_t DEFAULT_SAMPLING_PERIOD_MS = 1000;
 constexpr int32_t MIN_SAMPLE_CAPACITY = 1;
 constexpr int32_t MAX_SAMPLE_CAPACITY = 10'000'000;
 
-// samplingPeriodMs clamped to MIN..MAX_SAMPLING_PERIOD_MS.
+// samplingPeriodMs, or DEFAULT_SAMPLING_PERIOD_MS where it is 0 or less.
 int32_t effectiveSamplingPeriodMs(int32_t samplingPeriodMs);
-// truncate(1000.0 / period x seconds), with the period clamped first and the
-// result clamped to MIN..MAX_SAMPLE_CAPACITY (7200 with the defaults).
+// truncate(1000.0 / period x seconds) with the effective period, held to
+// MIN..MAX_SAMPLE_CAPACITY (7200 with the defaults).
 int32_t computeMaxSamples(int32_t samplingPeriodMs, int32_t maxRecordingSeconds);
 
 extern int32_t maxSamples;               // capacity of the buffer; 0 while none is allocated
@@ -34,6 +34,13 @@ extern int32_t logFileCounter;           // number part of the next drive log na
 // capacity cannot be had the request is halved until it can. 0 allocated,
 // 2 out of memory (no buffer; the recorder will not start).
 int allocateSampleBuffer();
+struct SampleBufferResult {
+    int status = 0;       // as allocateSampleBuffer
+    std::string message;  // for the user when the settings could not be followed
+                          // as they stand (a period replaced, a capacity reduced,
+                          // no buffer at all); empty otherwise
+};
+SampleBufferResult allocateSampleBufferWithMessage();
 void freeSampleBuffer();
 
 // Resets sampleCount and starts the recorder thread with the sampling period

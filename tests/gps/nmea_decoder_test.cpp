@@ -42,6 +42,30 @@ TEST_F(NmeaDecoderTest, ChecksumIsOptionalButMustMatchWhenPresent) {
     EXPECT_EQ(decode("$GPGGA,1*\r\n"), SentenceResult::ChecksumError);    // no digits
 }
 
+TEST_F(NmeaDecoderTest, ParseReadsTypedFieldsWithoutTouchingTheFix) {
+    const std::string line =
+        nmeaLine("GPGGA,030719.000,3747.0873,S,17518.8938,E,1,08,1.1,59.9,M,-23.7,M,,0000");
+    const ParsedSentence p = nmea::parse(line);
+    EXPECT_EQ(p.outcome, SentenceResult::Decoded);
+    EXPECT_EQ(p.type, SentenceType::Gga);
+    EXPECT_EQ(p.name, "GPGGA");
+    ASSERT_EQ(p.latitude.state, FieldState::Valid);
+    EXPECT_NEAR(p.latitude.value, 37.0 + 47.0873 / 60.0, 1e-9);
+    EXPECT_TRUE(p.south.value);
+    EXPECT_FALSE(p.west.value);
+    EXPECT_EQ(p.quality.value, 1);
+    EXPECT_EQ(p.satellitesText, "08");
+    EXPECT_EQ(p.separationM.value, -23.7);
+    EXPECT_EQ(p.time.value.hour, 3);
+    // Only apply commits: parsing the same line again and again changes nothing.
+    for (int i = 0; i < 3; ++i) nmea::parse(line);
+    EXPECT_EQ(gpsFix.fixReceived.load(), 0);
+    EXPECT_TRUE(sink.texts().empty());
+    EXPECT_EQ(nmea::parse(nmeaLine("GPGGA,03071x.000,,,,,1,08,,1,M,1,M,,")).time.state,
+              FieldState::Invalid);
+    EXPECT_EQ(nmea::parse("$GPGGA,1*G1\r\n").outcome, SentenceResult::ChecksumError);
+}
+
 TEST_F(NmeaDecoderTest, GgaPositionWaitsForTheQualityOfThePreviousGga) {
     // After reader start the quality is 0: fields 1-5 are skipped even with
     // quality 1, so no fix at 0,0 comes before a received position.

@@ -14,11 +14,44 @@ namespace {
 TEST(SampleCapacity, FollowsPeriodAndLengthWithinSaneBounds) {
     EXPECT_EQ(computeMaxSamples(1000, 7200), 7200);
     EXPECT_EQ(computeMaxSamples(300, 7200), 24000);
-    // Values the settings dialog could never have produced are clamped.
-    EXPECT_EQ(computeMaxSamples(0, 7200), 720000);
-    EXPECT_EQ(computeMaxSamples(INT_MAX, 7200), 120);
+    // Every positive period keeps its capacity, short ones included.
+    EXPECT_EQ(computeMaxSamples(5, 7200), 1'440'000);
+    EXPECT_EQ(computeMaxSamples(1, 3600), 3'600'000);
+    EXPECT_EQ(computeMaxSamples(INT_MAX, 7200), 1);
+    // A period of 0 or less falls back to the default one.
+    EXPECT_EQ(computeMaxSamples(0, 7200), 7200);
+    EXPECT_EQ(computeMaxSamples(-5, 7200), 7200);
     EXPECT_EQ(computeMaxSamples(1000, -7200), 1);
     EXPECT_EQ(computeMaxSamples(10, INT_MAX), MAX_SAMPLE_CAPACITY);
+}
+
+TEST_F(TimingTest, SampleBufferSaysWhenTheSettingsCannotBeFollowed) {
+    struct Case {
+        int32_t periodMs, seconds, capacity;
+        const char* says;  // part of the message, or "" for none
+    } cases[] = {
+        {1000, 7200, 7200, ""},
+        {5, 7200, 1'440'000, ""},
+        {0, 7200, 7200, "must be more than 0 ms: 1000 ms is used instead"},
+        {-20, 60, 60, "1000 ms is used instead"},
+        {1, INT_MAX, MAX_SAMPLE_CAPACITY, "only 10000000 samples (about 10000 s"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.periodMs << " ms x " << c.seconds << " s");
+        captureSettings.samplingPeriodMs = c.periodMs;
+        captureSettings.maxRecordingSeconds = c.seconds;
+        const SampleBufferResult result = allocateSampleBufferWithMessage();
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(maxSamples, c.capacity);
+        ASSERT_NE(samples, nullptr);
+        samples[maxSamples - 1] = LogSample{};  // the whole buffer is there
+        if (*c.says == 0) {
+            EXPECT_EQ(result.message, "");
+        } else {
+            EXPECT_NE(result.message.find(c.says), std::string::npos) << result.message;
+        }
+        freeSampleBuffer();
+    }
 }
 
 class RecorderTest : public TimingTest {
