@@ -211,10 +211,9 @@ SettingsCheck applyGpsSettingsFields(const GpsSettingsFields& fields, CaptureSet
                 "ポイントオフセット(m)には0より大きい数値を入力してください。"};
     }
     const std::optional<int32_t> period = parseDialogInteger(dialogFieldText(fields.samplingPeriodMs));
-    if (!period || *period < MIN_SAMPLING_PERIOD_MS || *period > MAX_SAMPLING_PERIOD_MS) {
-        return {false, GPS_SETTINGS_SAMPLING,
-                "サンプリング時間(ms)には" + std::to_string(MIN_SAMPLING_PERIOD_MS) + "～" +
-                    std::to_string(MAX_SAMPLING_PERIOD_MS) + "の整数を入力してください。"};
+    // The recorder samples at any positive period; 0 ms or less cannot be sampled.
+    if (!period || *period < 1) {
+        return {false, GPS_SETTINGS_SAMPLING, "サンプリング時間(ms)には1以上の整数を入力してください。"};
     }
     const std::optional<int32_t> seconds =
         parseDialogInteger(dialogFieldText(fields.maxRecordingSeconds));

@@ -95,8 +95,8 @@ int32_t minRecordingSeconds(int32_t samplingPeriodMs);
 int32_t maxRecordingSecondsFor(int32_t samplingPeriodMs);
 
 // OK: parses the three texts and stores them only when all three are in
-// range: a pass radius above 0 m, a sampling period within the recorder's
-// MIN..MAX_SAMPLING_PERIOD_MS, and a recording time that gives a usable
+// range: a pass radius above 0 m, a sampling period of 1 ms or more, and a
+// recording time that gives a usable
 // buffer. A refusal stores nothing and says which box and why.
 SettingsCheck applyGpsSettingsFields(const GpsSettingsFields& fields, CaptureSettings& settings);
 
