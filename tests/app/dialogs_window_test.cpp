@@ -215,7 +215,7 @@ TEST_F(DialogsTest, ASettingsFileOfOnlyTheOptionsLeavesBothPortsAtTheirDefaults)
     fs::remove_all(dir);
 }
 
-TEST_F(DialogsTest, GpsSettingsRefuseAnOutOfRangeValueWithTheRangeThenStoreOnOk) {
+TEST_F(DialogsTest, GpsSettingsRefuseAnOutOfRangeValueWithTheReasonThenStoreOnOk) {
     std::string refusal;
     bool stillOpen = false;
     std::unique_ptr<WhenShown> shown(WhenShown::of<QDialog>([&](QDialog* d) {
@@ -241,7 +241,7 @@ TEST_F(DialogsTest, GpsSettingsRefuseAnOutOfRangeValueWithTheRangeThenStoreOnOk)
     }));
     EXPECT_TRUE(runGpsSettingsDialog(&owner));
     EXPECT_TRUE(stillOpen);
-    EXPECT_NE(refusal.find("10～60000"), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("1以上の整数"), std::string::npos) << refusal;
     EXPECT_EQ(captureSettings.pointOffset, 20.0);
     EXPECT_EQ(captureSettings.samplingPeriodMs, 500);
     EXPECT_EQ(captureSettings.maxRecordingSeconds, 600);
