@@ -173,6 +173,30 @@ long writeSerialDevice(int fd, const void* buffer, size_t count) {
     return put;
 }
 
+bool drainSerialDevice(int fd) {
+    int result;
+    do {
+        result = tcdrain(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+int bitsPerByte(const SerialSettings& settings) {
+    const int parityBits = settings.parity != 0 ? 1 : 0;
+    const int stopBits = settings.stopBits != 0 ? 2 : 1;
+    return 1 + settings.dataBits + parityBits + stopBits;
+}
+
+uint32_t lineTimeMs(const SerialSettings& settings, size_t bytes) {
+    if (settings.baudRate <= 0) return 0;
+    // 64-bit: 2400 bytes x 11 bits x 1000 already passes 2^24, and a long
+    // write at a low rate must not wrap.
+    const uint64_t bitsMs = uint64_t(bytes) * uint64_t(bitsPerByte(settings)) * 1000u;
+    const uint64_t rate = uint64_t(settings.baudRate);
+    const uint64_t ms = (bitsMs + rate - 1) / rate;
+    return ms > UINT32_MAX ? UINT32_MAX : uint32_t(ms);
+}
+
 void closeSerialDevice(int fd) {
     ioctl(fd, TIOCNXCL);
     flock(fd, LOCK_UN);

@@ -5,6 +5,7 @@
 #include <termios.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,17 @@ int queuedInputBytes(int fd);
 // Plain read/write; byte count or -1.
 long readSerialDevice(int fd, void* buffer, size_t count);
 long writeSerialDevice(int fd, const void* buffer, size_t count);
+// Waits until everything written to `fd` has left the line (tcdrain). A
+// pseudo-terminal reports its bytes gone at once; false (errno set) when the
+// device cannot drain at all.
+bool drainSerialDevice(int fd);
+// Bits one byte takes on the line: a start bit, the data bits, a parity bit
+// when parity is on, and the stop bits (1.5 counts as the two that
+// configureSerialDevice applies).
+int bitsPerByte(const SerialSettings& settings);
+// Milliseconds `bytes` bytes take on the line at the settings' rate, rounded
+// up; 0 for a rate <= 0.
+uint32_t lineTimeMs(const SerialSettings& settings, size_t bytes);
 // Releases the exclusive claim and closes.
 void closeSerialDevice(int fd);
 

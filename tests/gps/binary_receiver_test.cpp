@@ -43,7 +43,7 @@ TEST_F(BinaryReceiverTest, GarbageBeforeAPacketIsConsumedAndOtherPacketsHaveNoEf
     EXPECT_EQ(findPacket(packet.data(), int(packet.size()) - 1, record), -1) << "incomplete";
 }
 
-TEST_F(BinaryReceiverTest, BigEndianPacketMovesTheCarWhateverItsStatus) {
+TEST_F(BinaryReceiverTest, BigEndianPacketMovesTheCar) {
     ASSERT_GE(feed(stuffedPacket(0x75, bigEndianPositionData(0x70, LATITUDE_35_5, 0xFFF6, 0xFF))), 0);
     EXPECT_EQ(gpsFix.position.latitude, 35.5);
     EXPECT_EQ(gpsFix.position.longitude, 139.75);
@@ -55,11 +55,60 @@ TEST_F(BinaryReceiverTest, BigEndianPacketMovesTheCarWhateverItsStatus) {
     EXPECT_EQ(sink.text(PANEL_MODE), "ﾊｲﾌﾞﾘｯﾄﾞ/ﾘﾘｰﾌ");
     EXPECT_EQ(sink.text(PANEL_ALTITUDE), "-10.000(m)");
     EXPECT_EQ(sink.text(PANEL_TIME), "09時05分30秒");  // as sent, no time-zone shift
+}
 
-    feed(stuffedPacket(0x75, bigEndianPositionData(0x00, LATITUDE_35_5 * 2, 12, 0x3)));
-    EXPECT_EQ(gpsFix.position.latitude, 71.0);
-    EXPECT_EQ(sink.text(PANEL_STATUS), "測位不可");
-    EXPECT_EQ(sink.text(PANEL_MODE), "単独");
+// Line noise and a receiver without a fix must neither move the car nor open
+// the recording gate, whichever packet carries them; the next good packet applies.
+TEST_F(BinaryReceiverTest, BadOrFixlessPacketsNeverMoveTheCar) {
+    auto withWrongChecksum = [](std::vector<uint8_t> packet) {
+        packet[packet.size() - 3] ^= 0x01;  // the checksum byte (not a DLE in these packets)
+        return packet;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> packet;
+        const char* status;
+        const char* mode;  // nullptr: not shown
+    };
+    const Case cases[] = {
+        {"0x75 wrong checksum",
+         withWrongChecksum(stuffedPacket(0x75, bigEndianPositionData(0x30, LATITUDE_35_5, 1, 1))),
+         "sum err", nullptr},
+        {"0x36 wrong checksum",
+         withWrongChecksum(stuffedPacket(0x36, littleEndianPositionData(0x30, 5))), "sum err",
+         nullptr},
+        {"0x75 without an id's data or checksum", {0x10, 0x75, 0x10, 0x03}, "packet err", nullptr},
+        {"0x75 no fix", stuffedPacket(0x75, bigEndianPositionData(0x00, LATITUDE_35_5, 1, 0xF)),
+         "測位不可", "単独"},
+        {"0x75 large error",
+         stuffedPacket(0x75, bigEndianPositionData(0x50, LATITUDE_35_5, 1, 0xF)), "測位誤差大",
+         "ﾊｲﾌﾞﾘｯﾄﾞ/ﾘﾘｰﾌ"},
+        {"0x36 no fix", stuffedPacket(0x36, littleEndianPositionData(0x00, 5)), "測位不可", "単独"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetGpsState();
+        sink.clear();
+        gpsFix.position.latitude = 1.25;  // a previous fix's
+        gpsFix.position.longitude = 2.5;
+        registerPointRequest = 1;
+        EXPECT_EQ(feed(c.packet), int(c.packet.size()) - 1) << "consumed";
+        EXPECT_EQ(gpsFix.position.latitude, 1.25);
+        EXPECT_EQ(gpsFix.position.longitude, 2.5);
+        EXPECT_EQ(gpsFix.position.ecefX, 0.0) << "no fix completion";
+        EXPECT_EQ(gpsFix.fixReceived.load(), 0);
+        EXPECT_EQ(registerPointRequest.load(), 1) << "a point request waits for a real fix";
+        EXPECT_EQ(gpsFix.satellites, 0);
+        EXPECT_EQ(sink.text(PANEL_STATUS), c.status);
+        EXPECT_EQ(sink.text(PANEL_MODE), c.mode ? c.mode : "");
+        EXPECT_EQ(sink.text(PANEL_LATITUDE), "");
+        EXPECT_EQ(sink.text(PANEL_TIME), "");
+
+        feed(stuffedPacket(0x75, bigEndianPositionData(0x20, LATITUDE_35_5, 1, 0x3)));
+        EXPECT_EQ(gpsFix.position.latitude, 35.5) << "a good packet after it applies";
+        EXPECT_EQ(gpsFix.fixReceived.load(), 1);
+        EXPECT_EQ(sink.text(PANEL_STATUS), "2次元測位");
+    }
 }
 
 TEST_F(BinaryReceiverTest, LittleEndianPacketNeedsAUsableFix) {
@@ -81,15 +130,6 @@ TEST_F(BinaryReceiverTest, LittleEndianPacketNeedsAUsableFix) {
     EXPECT_EQ(gpsFix.fixReceived.load(), 1);
 }
 
-TEST_F(BinaryReceiverTest, WrongChecksumIsReportedAndStillDecoded) {
-    auto packet = stuffedPacket(0x75, bigEndianPositionData(0x30, LATITUDE_35_5, 1, 1));
-    packet[packet.size() - 3] ^= 0x01;  // the checksum byte
-    feed(packet);
-    ASSERT_FALSE(sink.texts().empty());
-    EXPECT_EQ(sink.texts().front().second, "sum err");
-    EXPECT_EQ(gpsFix.position.latitude, 35.5);
-}
-
 TEST_F(BinaryReceiverTest, DoubledDleBeforeAnEtxDataByteIsNotTheEnd) {
     // Latitude bytes 00 10 03 00: a doubled DLE followed by a data byte 0x03.
     const auto packet = stuffedPacket(0x75, bigEndianPositionData(0x30, 0x00100300, 7, 0xF));
@@ -106,6 +146,75 @@ TEST_F(BinaryReceiverTest, FieldsBeyondAShortPacketReadAsZero) {
     EXPECT_EQ(gpsFix.position.latitude, 35.5);
     EXPECT_EQ(sink.text(PANEL_TIME), "00時00分00秒");
     EXPECT_EQ(sink.text(PANEL_SATELLITES), "00");
+}
+
+// The parse step alone: typed fields from the bytes, nothing else touched.
+TEST_F(BinaryReceiverTest, ParsingReadsOneWholeFrameAndTouchesNothing) {
+    // The 0x75 sample: 3-D fix at 35.5 N 139.75 E, 10 m, 09:05:30, eight satellites.
+    const std::vector<uint8_t> sample{
+        0x10, 0x75, 0x30, 0x01, 0xF3, 0x38, 0x00, 0x07, 0xAD, 0x3C, 0x00, 0x00, 0x0A, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x09, 0x05, 0x30, 0x00,
+        0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xA5, 0x10, 0x03};
+    const binary::ParsedPacket p = binary::parsePacket(sample);
+    EXPECT_EQ(p.check, binary::PacketCheck::Good);
+    EXPECT_EQ(p.id, 0x75);
+    EXPECT_EQ(p.status, 0x30);
+    EXPECT_EQ(p.latitudeDeg, 35.5);
+    EXPECT_EQ(p.longitudeDeg, 139.75);
+    EXPECT_EQ(p.altitudeM, 10.0);
+    EXPECT_EQ(p.timeBcd[0], 0x09);
+    EXPECT_EQ(p.timeBcd[2], 0x30);
+    EXPECT_TRUE(p.hasSatellites);
+    EXPECT_EQ(p.satellites, 8);
+
+    const binary::ParsedPacket little =
+        binary::parsePacket(stuffedPacket(0x36, littleEndianPositionData(0x20, 0xFFFF)));
+    EXPECT_EQ(little.check, binary::PacketCheck::Good);
+    EXPECT_EQ(little.latitudeDeg, 35.5);
+    EXPECT_EQ(little.longitudeDeg, 139.75);
+    EXPECT_EQ(little.altitudeM, -1.0);
+    EXPECT_FALSE(little.hasSatellites);
+
+    auto cut = [&](size_t from, size_t to) {
+        return std::vector<uint8_t>(sample.begin() + long(from), sample.begin() + long(to));
+    };
+    std::vector<uint8_t> noisy{0xAA};
+    noisy.insert(noisy.end(), sample.begin(), sample.end());
+    std::vector<uint8_t> trailing = sample;
+    trailing.push_back(0x10);
+    std::vector<uint8_t> oversized(PACKET_RECORD_BYTES + 1, 0x00);
+    oversized[0] = 0x10, oversized[1] = 0x3F, oversized[oversized.size() - 2] = 0x10;
+    oversized.back() = 0x03;
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        binary::PacketCheck check;
+    } frames[] = {
+        {"empty", {}, binary::PacketCheck::Malformed},
+        {"no end", cut(0, sample.size() - 1), binary::PacketCheck::Malformed},
+        {"no start", cut(1, sample.size()), binary::PacketCheck::Malformed},
+        {"noise before", noisy, binary::PacketCheck::Malformed},
+        {"bytes after", trailing, binary::PacketCheck::Malformed},
+        {"id only", {0x10, 0x3F, 0x10, 0x03}, binary::PacketCheck::Malformed},
+        {"longer than a record", oversized, binary::PacketCheck::Malformed},
+        {"set-up packet", {0x10, 0x3F, 0x2F, 0x09, 0x26, 0x10, 0x03}, binary::PacketCheck::Good},
+        {"set-up packet, wrong sum", {0x10, 0x3F, 0x2F, 0x09, 0x27, 0x10, 0x03},
+         binary::PacketCheck::ChecksumError},
+    };
+    for (const auto& f : frames) {
+        EXPECT_EQ(binary::parsePacket(f.bytes).check, f.check) << f.what;
+    }
+    EXPECT_EQ(gpsFix.position.latitude, 0.0);
+    EXPECT_TRUE(sink.texts().empty()) << "parsing shows nothing";
+
+    EXPECT_EQ(binary::applyPacket(binary::parsePacket(sample)), binary::PacketResult::Fix);
+    EXPECT_EQ(binary::applyPacket(binary::parsePacket(frames[7].bytes)),
+              binary::PacketResult::Ignored);
+    EXPECT_EQ(binary::applyPacket(binary::parsePacket(frames[8].bytes)),
+              binary::PacketResult::ChecksumError);
+    EXPECT_EQ(binary::applyPacket(binary::parsePacket(frames[0].bytes)),
+              binary::PacketResult::Malformed);
+    EXPECT_EQ(sink.text(PANEL_STATUS), "packet err");
 }
 
 }  // namespace

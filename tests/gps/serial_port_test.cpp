@@ -30,6 +30,31 @@ TEST(SerialDevicePath, PortNamesMapToDevices) {
     EXPECT_EQ(platform::serialDevicePath("COM0"), "/dev/COM0");
 }
 
+// The beacon waits out this time where a device cannot drain, so a wrong
+// count of bits changes the burst length the logger sees.
+TEST(SerialDevicePath, LineTimeCountsStartParityAndStopBits) {
+    const struct {
+        platform::SerialSettings settings;
+        size_t bytes;
+        int bits;
+        uint32_t ms;
+    } cases[] = {
+        {{9600, 8, 0, 0}, 2400, 10, 2500},  // the beacon's burst at its default 8-N-1
+        {{9600, 7, 2, 0}, 2400, 10, 2500},  // 7-E-1
+        {{9600, 8, 1, 2}, 2400, 12, 3000},  // 8-O-2
+        {{9600, 8, 0, 1}, 2400, 11, 2750},  // 1.5 stop bits go out as two
+        {{38400, 8, 0, 0}, 1, 10, 1},       // a fraction of a millisecond rounds up
+        {{110, 8, 2, 2}, 2400, 12, 261819},
+        {{0, 8, 0, 0}, 2400, 10, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings.baudRate);
+        EXPECT_EQ(platform::bitsPerByte(c.settings), c.bits);
+        EXPECT_EQ(platform::lineTimeMs(c.settings, c.bytes), c.ms);
+    }
+    EXPECT_EQ(platform::lineTimeMs({1, 8, 1, 2}, size_t(1) << 40), UINT32_MAX) << "no wrap";
+}
+
 TEST(SerialPortTest, OpenPurgesAndReadsAreAllOrNothing) {
     Pty pty;
     ASSERT_TRUE(pty.ok());

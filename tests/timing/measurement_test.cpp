@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include <chrono>
 #include <thread>
 
 #include "capture/gps/gps_reader.h"
@@ -157,6 +158,36 @@ TEST_F(BeaconTest, PassBecomesAZeroBurstLastingTwoSecondsAndCloseEndsABurst) {
     EXPECT_EQ(motecRunning.load(), 0);
     EXPECT_EQ(beaconPort.handle, 0);
     ASSERT_EQ(openBeaconPort(), 0) << "the port can be opened again";
+}
+
+// A burst is one synchronous write: 2400 zero bytes that take 2.5 s on a 9600
+// baud line, even on a device that takes them at once; a pass during the
+// burst is absorbed by it.
+TEST_F(BeaconTest, EachBurstSendsOneWriteForItsLineTimeAndAbsorbsPassesMeanwhile) {
+    using Clock = std::chrono::steady_clock;
+    const auto seconds = [](Clock::time_point from) {
+        return std::chrono::duration<double>(Clock::now() - from).count();
+    };
+    auto started = Clock::now();
+    beaconPulsePending = 1;
+    ASSERT_TRUE(eventually([] { return beaconPulsePending.load() == 0; }, 20000)) << "no burst end";
+    const double burstS = seconds(started);
+    EXPECT_GE(burstS, 2.3);
+    EXPECT_LT(burstS, 5.0);
+    platform::sleepMs(300);
+    EXPECT_EQ(bytes.load(), BEACON_BURST_BYTES) << "one pass is one write";
+    EXPECT_EQ(beaconPulseCount.load(), 1);
+
+    started = Clock::now();
+    beaconPulsePending = 1;
+    platform::sleepMs(1000);
+    beaconPulsePending = 1;  // a second pass 1 s later
+    ASSERT_TRUE(eventually([] { return beaconPulsePending.load() == 0; }, 20000)) << "no burst end";
+    EXPECT_LT(seconds(started), 5.0);
+    platform::sleepMs(300);
+    EXPECT_EQ(bytes.load(), 2 * BEACON_BURST_BYTES) << "two passes 1 s apart are one burst";
+    EXPECT_EQ(beaconPulseCount.load(), 2);
+    EXPECT_EQ(nonZero.load(), 0);
 }
 
 }  // namespace

@@ -147,8 +147,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     warnIfIncomplete();
-    if (allocateSampleBuffer() != 0 || !installStopSignals()) {
-        std::fprintf(stderr, "velmora-record: out of memory or no signal handling\n");
+    // A period or capacity the settings could not have as they stand is said,
+    // not silently replaced.
+    const SampleBufferResult buffer = allocateSampleBufferWithMessage();
+    if (!buffer.message.empty()) std::fprintf(stderr, "velmora-record: %s\n", buffer.message.c_str());
+    if (buffer.status != 0) {
+        std::fprintf(stderr, "velmora-record: out of memory for the sample buffer\n");
+        return 1;
+    }
+    if (!installStopSignals()) {
+        std::fprintf(stderr, "velmora-record: no signal handling\n");
         return 1;
     }
     PassPrinter printer(stdout);
