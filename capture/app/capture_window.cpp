@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
+
+#include <cstdio>
 
 #include "capture/app/capture_cues.h"
 #include "capture/app/capture_dialogs.h"
@@ -26,6 +29,7 @@
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/lap_timing.h"
 #include "capture/timing/measurement.h"
+#include "capture/timing/recorder.h"
 #include "common/sjis.h"
 
 namespace {
@@ -73,10 +77,37 @@ CaptureWindow::Prompts defaultPrompts(QWidget* owner) {
     p.chooseLogFolder = [owner] {
         return QFileDialog::getExistingDirectory(owner, q("ログの保存先")).toStdString();
     };
+    p.askCourseName = [owner] { return ::askCourseName(owner); };
     return p;
 }
 
+void printMessage(const QString& caption, const QString& text) {
+    std::fprintf(stderr, "velmora: %s: %s\n", caption.toUtf8().constData(),
+                 QString(text).replace('\n', ' ').toUtf8().constData());
+}
+
 }  // namespace
+
+CaptureWindow::Prompts CaptureWindow::unattendedPrompts() {
+    Prompts p;
+    p.askSave = [](const QString& text) {
+        printMessage(q("警告"), text);
+        return static_cast<int>(QMessageBox::Cancel);  // never discard an unsaved course unasked
+    };
+    p.error = [](const QString& text, const QString& caption) { printMessage(caption, text); };
+    p.warning = p.error;
+    p.chooseFile = [](std::string&, bool, const std::string&) { return 1; };
+    p.askLogRetry = [](const QString& text) {
+        printMessage(q("エラー"), text);
+        return 2;
+    };
+    p.chooseLogFolder = [] { return std::string(); };
+    p.askCourseName = [] {
+        // Without a user the course goes on under the name it has.
+        return currentCourse().name[0] != '\0' ? 0 : 1;
+    };
+    return p;
+}
 
 CaptureWindow::CaptureWindow() {
     prompts_ = defaultPrompts(this);
@@ -85,7 +116,11 @@ CaptureWindow::CaptureWindow() {
     createMenus();
     createPanel();
     WindowSink::Target target;
-    target.setText = [this](int id, const QString& text) { panel_->setFieldText(id, text); };
+    target.setText = [this](int id, const QString& text) {
+        panel_->setFieldText(id, text);
+        if (trace_ && (id == PANEL_LAP_COUNT || id == PANEL_LAP_TIME))
+            trace_("panel " + std::to_string(id) + ": " + text.toStdString());
+    };
     target.playCue = [](int cue) { ::playCue(cue); };
     target.setFlash = [](bool visible) { setFlashWindowVisible(visible); };
     target.showCourse = [this](const Course& course) {
@@ -182,7 +217,9 @@ void CaptureWindow::refreshCommandStates() {
 
 void CaptureWindow::updateTitle() {
     const Course course = currentCourse();
-    setWindowTitle(QString::fromStdString(windowTitleText(fixedText(course.name), course.courseType)));
+    const std::string title = windowTitleText(fixedText(course.name), course.courseType);
+    setWindowTitle(QString::fromStdString(title));
+    if (trace_) trace_("title: " + title);
 }
 
 void CaptureWindow::showCoursePointsOnPanel(const Course& course) {
@@ -257,7 +294,7 @@ void CaptureWindow::courseTypeCommand(int type) {
 
 void CaptureWindow::startMeasuringCommand() {
     if (readerRunning.load() != 0) return;
-    if (askCourseName(this) != 0) return;
+    if (prompts_.askCourseName() != 0) return;
     updateTitle();
     const StartOutcome outcome = startMeasuringWithReason();
     if (outcome.result == START_GPS_PORT_FAILED)
@@ -348,6 +385,16 @@ void CaptureWindow::handoffCommand() {
     }
     courseFilePath_ = path;
     afterCourseLoaded();
+}
+
+int CaptureWindow::allocateSampleBufferAndTell() {
+    const SampleBufferResult result = allocateSampleBufferWithMessage();
+    if (!result.message.empty()) {
+        // Queued: the box comes up over the shown window, not before it.
+        const QString text = QString::fromStdString(result.message);
+        QTimer::singleShot(0, this, [this, text] { prompts_.warning(text, q("警告")); });
+    }
+    return result.status;
 }
 
 bool CaptureWindow::loadCommandLineCourse(const std::string& path) {

@@ -31,7 +31,13 @@ public:
         // The drive log could not be written at exit: 0 retry, 1 another folder, 2 give up.
         std::function<int(const QString& text)> askLogRetry;
         std::function<std::string()> chooseLogFolder;  // "" = cancelled
+        // The course-name dialog before a start: 0 go on, 1 abandon.
+        std::function<int()> askCourseName;
     };
+    // Prompts that nobody answers (VELMORA_UNATTENDED=1, used by the tests that
+    // run the program itself): every message goes to stderr, every question
+    // takes its cautious answer (no save, no dialog, no retry).
+    static Prompts unattendedPrompts();
 
     CaptureWindow();
     ~CaptureWindow() override;
@@ -45,12 +51,20 @@ public:
     // failure) and the settings. Runs once; later calls do nothing.
     void shutdown();
 
-    // Step 11 of start-up: a course from the command line; a failed load is ignored silently.
+    // Sizes the recorder's buffer from the settings; a capacity the settings
+    // could not have (reduced, or no buffer at all) is told in a message box
+    // once the window is up. 0 allocated, 2 out of memory.
+    int allocateSampleBufferAndTell();
+
+    // The course given on the command line; a failed load is ignored silently.
     bool loadCommandLineCourse(const std::string& path);
 
     void showCoursePointsOnPanel(const Course& course);
     void showPointDistances();
 
+    // Unattended runs report the title and the lap display as lines (UTF-8),
+    // so that a test driving the program from outside can follow them.
+    void setTrace(std::function<void(const std::string& line)> trace) { trace_ = std::move(trace); }
     void setHandoffPathSource(std::function<std::string()> source) { handoffPath_ = std::move(source); }
     Prompts& prompts() { return prompts_; }
     StatusPanel* panel() const { return panel_; }
@@ -85,6 +99,7 @@ private:
     QShortcut* loopBeep_ = nullptr;
     Prompts prompts_;
     std::function<std::string()> handoffPath_;
+    std::function<void(const std::string&)> trace_;
     std::string courseFilePath_;
     int beeps_ = 0;
     bool shutDown_ = false;

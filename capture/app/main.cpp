@@ -54,13 +54,17 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The command line is one course path; further arguments are ignored.
     const std::string path = argc > 1 ? argv[1] : "";
+    const bool unattended = qEnvironmentVariableIntValue("VELMORA_UNATTENDED") != 0;
 
     platform::SingleInstance instance("VELMORA", "velmora", "VELMORA");
     instance.openSharedMemory();
     if (!instance.acquire()) {
         if (path.empty()) {
-            QMessageBox::warning(nullptr, QString::fromUtf8("警告"),
-                                 QString::fromUtf8("すでにVelmoraは起動しています。"));
+            if (unattended)
+                std::fprintf(stderr, "velmora: 警告: すでにVelmoraは起動しています。\n");
+            else
+                QMessageBox::warning(nullptr, QString::fromUtf8("警告"),
+                                     QString::fromUtf8("すでにVelmoraは起動しています。"));
             return 0;
         }
         const int handed = instance.handOver(path);
@@ -79,8 +83,15 @@ int main(int argc, char** argv) {
     forgetPointDistances();
 
     CaptureWindow window;
+    if (unattended) {
+        window.prompts() = CaptureWindow::unattendedPrompts();
+        window.setTrace([](const std::string& line) {
+            std::fprintf(stdout, "%s\n", line.c_str());
+            std::fflush(stdout);
+        });
+    }
     createFlashWindow();
-    allocateSampleBuffer();
+    window.allocateSampleBufferAndTell();
     instance.listen([&window, &instance](int command) {
         window.setHandoffPathSource([&instance] { return instance.sharedPath(); });
         window.handleCommand(command);

@@ -1,0 +1,191 @@
+// The built velmora program run as its users run it: a copy in a private
+// folder (its settings and logs live beside it), offscreen, with a private
+// runtime and temporary folder so that the instance lock and the hand-over
+// socket are its own, and unattended so that no message box waits for a
+// click (messages go to stderr; title and lap display changes to stdout).
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+#include <sstream>
+
+#include "capture/timing/capture_settings.h"
+#include "common/records.h"
+#include "tests/support/child_process.h"
+#include "tests/support/eventually.h"
+#include "tests/support/pty.h"
+#include "tests/support/recorded_drive.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class VelmoraProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program = dir / "velmora";
+        std::filesystem::copy_file(std::string(BIN_DIR) + "/velmora", program);
+        ::chmod(program.c_str(), 0755);
+        std::filesystem::create_directories(dir.path() / "run");
+        std::filesystem::create_directories(dir.path() / "tmp");
+        ::setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
+        ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("VELMORA_UNATTENDED", "1", 1);
+    }
+    void TearDown() override {
+        for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR", "VELMORA_UNATTENDED"}) ::unsetenv(name);
+    }
+
+    std::string writeCourse(const std::string& file, const char* name, double lat = 35.0, double lon = 139.0) {
+        Course c;
+        c.pointCount = 1;
+        c.points[0].latitude = lat;
+        c.points[0].longitude = lon;
+        std::snprintf(c.name, sizeof c.name, "%s", name);
+        const std::string path = dir / file;
+        writeFile(path, &c, sizeof c);
+        return path;
+    }
+    // velmora.pref beside the copy: autoStart on, the GPS port on `port`.
+    void writeSettings(const std::string& port, int32_t samplingPeriodMs = 1000) {
+        CaptureSettings s;
+        s.autoStart = 1;
+        s.soundGuidance = 0;
+        s.samplingPeriodMs = samplingPeriodMs;
+        SerialPort ports[2] = {closedSerialPort("COM1", 38400), closedSerialPort("COM2", 9600)};
+        std::snprintf(ports[0].portName, sizeof ports[0].portName, "%s", port.c_str());
+        std::string bytes(reinterpret_cast<const char*>(&s), sizeof s);
+        bytes.append(reinterpret_cast<const char*>(ports), sizeof ports);
+        writeFile(dir / "velmora.pref", bytes.data(), bytes.size());
+    }
+    // The running instance is ready for a hand-over once its socket exists.
+    bool listening() const {
+        return eventually([&] { return std::filesystem::exists(dir.path() / "tmp" / "VELMORA"); }, 30000);
+    }
+    // Lines the first instance printed until `until` appears (or the timeout).
+    std::vector<std::string> linesUntil(ChildProcess& p, const std::string& until, int timeoutMs) {
+        std::vector<std::string> lines;
+        for (std::string line; p.readLine(line, timeoutMs);) {
+            lines.push_back(line);
+            if (line == until) break;
+        }
+        return lines;
+    }
+    static bool has(const std::vector<std::string>& lines, const std::string& wanted) {
+        return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+    }
+
+    TempDir dir;
+    std::string program;
+};
+
+TEST_F(VelmoraProcess, SecondLaunchHandsItsCourseOverOrWarnsAndExits) {
+    const std::string course = writeCourse("hand.gps", "hand");
+    ChildProcess first({program});
+    ASSERT_TRUE(listening());
+
+    const auto [handed, handedOut] = runToEnd({program, course}, true);
+    EXPECT_EQ(handed, 0) << handedOut;
+    EXPECT_TRUE(has(linesUntil(first, "title: Velmora (ループ：hand)", 20000), "title: Velmora (ループ：hand)"))
+        << "the running instance loads the handed-over course";
+
+    const auto [warned, warning] = runToEnd({program}, true);
+    EXPECT_EQ(warned, 0);
+    EXPECT_NE(warning.find("すでにVelmoraは起動しています。"), std::string::npos) << warning;
+
+    // A path the 256-byte mailbox cannot hold is refused, not cut into another path.
+    const std::string longPath = dir / (std::string(300, 'x') + ".gps");
+    const auto [refused, refusal] = runToEnd({program, longPath}, true);
+    EXPECT_NE(refused, 0);
+    EXPECT_NE(refusal.find("too long"), std::string::npos) << refusal;
+
+    first.signal(SIGTERM);
+    EXPECT_EQ(first.wait(30000), 0);
+    const std::vector<std::string> rest = linesUntil(first, "", 1000);
+    for (const std::string& line : rest) EXPECT_EQ(line.find("title:"), std::string::npos) << line;
+}
+
+TEST_F(VelmoraProcess, HandOverIsIgnoredWhileMeasuring) {
+    Pty gps;
+    ASSERT_TRUE(gps.ok());
+    writeSettings(gps.path());
+    const std::string running = writeCourse("running.gps", "running");
+    const std::string other = writeCourse("other.gps", "other");
+    ChildProcess first({program, running});
+    ASSERT_TRUE(listening());
+    const auto [handed, out] = runToEnd({program, other}, true);
+    EXPECT_EQ(handed, 0) << out;
+    first.signal(SIGTERM);
+    EXPECT_EQ(first.wait(30000), 0);
+    const std::vector<std::string> lines = linesUntil(first, "", 1000);
+    EXPECT_TRUE(has(lines, "title: Velmora (ループ：running)"));
+    EXPECT_TRUE(has(lines, "panel 1016: 0")) << "autoStart began measuring";
+    EXPECT_FALSE(has(lines, "title: Velmora (ループ：other)")) << "a run is never disturbed";
+}
+
+// gps-sim drives three laps of a small circle at twice real speed; velmora,
+// started with a course on the circle and autoStart, counts the passes, is
+// ended with SIGTERM and leaves a drive log gpdtool reads and its settings.
+TEST_F(VelmoraProcess, SimulatedLapsAreCountedAndTheRunIsWrittenAtSigterm) {
+    constexpr double LAT = 43.8, LON = -88.0, RADIUS_M = 40.0, SPEEDUP = 2.0, RATE_HZ = 10.0;
+    const double pointLon = LON + RADIUS_M / (111320.0 * std::cos(LAT * std::numbers::pi / 180.0));
+    char centre[96], point[64];
+    std::snprintf(centre, sizeof centre, "%.8f,%.8f,%.1f", LAT, LON, RADIUS_M);
+    std::snprintf(point, sizeof point, "%.8f,%.8f", LAT, pointLon);
+    // 25 s laps at 36 km/h, 12.6 s at twice the speed: longer than the 10 s
+    // a point is held after a pass. The east point is passed three times.
+    ChildProcess sim({std::string(BIN_DIR) + "/gps-sim", "loop", "--circle", centre, "--speed", "36", "--laps",
+                      "3", "--rate", "10", "--speedup", "2", "--point", point, "--truth", dir / "truth.txt",
+                      "--open-timeout", "30"});
+    std::string port;
+    ASSERT_TRUE(sim.readLine(port, 20000)) << "gps-sim printed no device";
+    writeSettings(port, 100);
+    const auto prefBefore = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(dir / "velmora.pref", prefBefore);
+    ChildProcess velmora({program, writeCourse("circle.gps", "circle", LAT, pointLon)});
+    ASSERT_EQ(sim.wait(120000), 0) << "gps-sim did not finish";
+    velmora.signal(SIGTERM);
+    ASSERT_EQ(velmora.wait(30000), 0);
+
+    // The panel's last lap display against the simulator's truth.
+    std::string count, time;
+    for (const std::string& line : linesUntil(velmora, "", 1000)) {
+        if (line.rfind("panel 1016: ", 0) == 0) count = line.substr(12);
+        if (line.rfind("panel 1017: ", 0) == 0) time = line.substr(12);
+    }
+    EXPECT_EQ(count, "2");
+    const std::vector<double> passes = truthPassSeconds(dir / "truth.txt");
+    ASSERT_EQ(passes.size(), 3u);
+    int h = 0, m = 0, s = 0, t = 0;
+    ASSERT_EQ(std::sscanf(time.c_str(), "%d : %d : %d : %d", &h, &m, &s, &t), 4) << time;
+    const double shownS = h * 3600.0 + m * 60.0 + s + t / 30.0;
+    const double fixIntervalS = 1.0 / (RATE_HZ * SPEEDUP);
+    EXPECT_NEAR(shownS, passes[2] - passes[1], fixIntervalS + 1.0 / 30.0) << time;
+
+    // The drive log, as the viewer's tools read it.
+    std::vector<std::string> logs;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path() / "log"))
+        if (e.path().extension() == ".gpd") logs.push_back(e.path().string());
+    ASSERT_EQ(logs.size(), 1u);
+    const auto [status, table] = runToEnd({std::string(BIN_DIR) + "/gpdtool", "laps", logs[0], "--csv"});
+    ASSERT_EQ(status, 0) << table;
+    EXPECT_GE(std::count(table.begin(), table.end(), '\n'), 3) << "a header and the laps: " << table;
+
+    // The settings were written again at the end, holding what the run used.
+    EXPECT_GT(std::filesystem::last_write_time(dir / "velmora.pref"), prefBefore);
+    const std::string pref = readFile(dir / "velmora.pref");
+    ASSERT_EQ(pref.size(), static_cast<size_t>(SETTINGS_FILE_BYTES));
+    CaptureSettings saved;
+    SerialPort gps;
+    std::memcpy(&saved, pref.data(), sizeof saved);
+    std::memcpy(&gps, pref.data() + sizeof saved, sizeof gps);
+    EXPECT_EQ(saved.autoStart, 1);
+    EXPECT_EQ(saved.samplingPeriodMs, 100);
+    EXPECT_EQ(std::string(gps.portName), port);
+}
+
+}  // namespace
