@@ -158,6 +158,21 @@ TEST_F(DriveFiles, LapCsvRowsGiveThirtiethsCentredKilometresAndMetresAboveTheLow
     EXPECT_EQ(split(lines[10], ",")[3], "9.00");
 }
 
+TEST_F(DriveFiles, LapCsvNeverPrintsMinusZero) {
+    // Weaving 2 m either side of the line: the centred east coordinate is
+    // -0.001 km on every other sample, which rounds to zero.
+    DriveLogImage image;
+    for (int i = 0; i < 12; ++i) image.samples.push_back(sampleAt(20.0 * i, i % 2 ? 1.0 : -1.0, 100.0, 1000 * uint32_t(i), i == 1 || i == 11));
+    installDrive(image);
+    analyseDrive();
+    const std::vector<std::string> lines = split(lapCsvText(0), "\r\n");
+    ASSERT_EQ(lines.size(), 11u);
+    for (size_t row = 1; row < lines.size(); ++row) {
+        for (const std::string& field : split(lines[row], ",")) EXPECT_NE(field, "-0.00") << lines[row];
+        EXPECT_EQ(split(lines[row], ",")[2], "0.00") << lines[row];
+    }
+}
+
 TEST(LapCsvName, IsTheCourseNameInUtf8WithoutPathSeparatorsAndTheLapFromOne) {
     Course course;
     std::strcpy(course.name, "\x83\x8B\x81\x5B\x83\x76/x");  // "ループ/x"
