@@ -199,17 +199,26 @@ TEST_F(DriveFiles, ViewPreferencesRoundTripShortFilesChangeOnlyLeadingFieldsAndD
         EXPECT_EQ(read.vehicleWeightKg, bytes == 40 ? 1234.5 : 1567.0);
         EXPECT_EQ(read.showOrigin, 0);
     }
-    // Damaged values fall back to the defaults.
-    for (double weightKg : {std::numeric_limits<double>::quiet_NaN(), -3.0}) {
+    // Values that would give NaN fall back to the defaults; the rest is used
+    // as read (the views take an unknown mode, scale or speed safely).
+    for (double weightKg : {std::numeric_limits<double>::quiet_NaN(), -3.0, 0.0}) {
         stored = ViewState{};
-        stored.displayMode = 9;
-        stored.animationSpeed = -1;  // indexes the replay timer table
         stored.vehicleWeightKg = weightKg;
         stored.roadColour = {std::numeric_limits<float>::infinity(), 0.0f, 0.0f};
+        stored.accelColour.g = std::numeric_limits<float>::quiet_NaN();
         put(VIEW_PREFS_FILE, imageOf(stored));
         ASSERT_EQ(readViewPrefs(read), 0);
         EXPECT_EQ(imageOf(read), imageOf(ViewState{})) << weightKg;
     }
+    stored = ViewState{};
+    stored.displayMode = 9;
+    stored.animationSpeed = -1;
+    stored.altitudeScale = 7;
+    stored.showGrid = 5;
+    stored.gpsPointColour = {1.5f, -0.25f, 0.5f};
+    put(VIEW_PREFS_FILE, imageOf(stored));
+    ASSERT_EQ(readViewPrefs(read), 0);
+    EXPECT_EQ(imageOf(read), imageOf(stored)) << "values that harm nothing stay as read";
 }
 
 TEST_F(DriveFiles, PreferenceWritesReportFailureAndAWindowFileShorterThan16BytesIsIgnored) {
