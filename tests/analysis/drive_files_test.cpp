@@ -158,6 +158,21 @@ TEST_F(DriveFiles, LapCsvRowsGiveThirtiethsCentredKilometresAndMetresAboveTheLow
     EXPECT_EQ(split(lines[10], ",")[3], "9.00");
 }
 
+TEST_F(DriveFiles, LapCsvNeverPrintsMinusZero) {
+    // Weaving 2 m either side of the line: the centred east coordinate is
+    // -0.001 km on every other sample, which rounds to zero.
+    DriveLogImage image;
+    for (int i = 0; i < 12; ++i) image.samples.push_back(sampleAt(20.0 * i, i % 2 ? 1.0 : -1.0, 100.0, 1000 * uint32_t(i), i == 1 || i == 11));
+    installDrive(image);
+    analyseDrive();
+    const std::vector<std::string> lines = split(lapCsvText(0), "\r\n");
+    ASSERT_EQ(lines.size(), 11u);
+    for (size_t row = 1; row < lines.size(); ++row) {
+        for (const std::string& field : split(lines[row], ",")) EXPECT_NE(field, "-0.00") << lines[row];
+        EXPECT_EQ(split(lines[row], ",")[2], "0.00") << lines[row];
+    }
+}
+
 TEST(LapCsvName, IsTheCourseNameInUtf8WithoutPathSeparatorsAndTheLapFromOne) {
     Course course;
     std::strcpy(course.name, "\x83\x8B\x81\x5B\x83\x76/x");  // "ループ/x"
@@ -184,17 +199,26 @@ TEST_F(DriveFiles, ViewPreferencesRoundTripShortFilesChangeOnlyLeadingFieldsAndD
         EXPECT_EQ(read.vehicleWeightKg, bytes == 40 ? 1234.5 : 1567.0);
         EXPECT_EQ(read.showOrigin, 0);
     }
-    // Damaged values fall back to the defaults.
-    for (double weightKg : {std::numeric_limits<double>::quiet_NaN(), -3.0}) {
+    // Values that would give NaN fall back to the defaults; the rest is used
+    // as read (the views take an unknown mode, scale or speed safely).
+    for (double weightKg : {std::numeric_limits<double>::quiet_NaN(), -3.0, 0.0}) {
         stored = ViewState{};
-        stored.displayMode = 9;
-        stored.animationSpeed = -1;  // indexes the replay timer table
         stored.vehicleWeightKg = weightKg;
         stored.roadColour = {std::numeric_limits<float>::infinity(), 0.0f, 0.0f};
+        stored.accelColour.g = std::numeric_limits<float>::quiet_NaN();
         put(VIEW_PREFS_FILE, imageOf(stored));
         ASSERT_EQ(readViewPrefs(read), 0);
         EXPECT_EQ(imageOf(read), imageOf(ViewState{})) << weightKg;
     }
+    stored = ViewState{};
+    stored.displayMode = 9;
+    stored.animationSpeed = -1;
+    stored.altitudeScale = 7;
+    stored.showGrid = 5;
+    stored.gpsPointColour = {1.5f, -0.25f, 0.5f};
+    put(VIEW_PREFS_FILE, imageOf(stored));
+    ASSERT_EQ(readViewPrefs(read), 0);
+    EXPECT_EQ(imageOf(read), imageOf(stored)) << "values that harm nothing stay as read";
 }
 
 TEST_F(DriveFiles, PreferenceWritesReportFailureAndAWindowFileShorterThan16BytesIsIgnored) {

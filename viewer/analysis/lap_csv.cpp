@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string_view>
 
 #include "common/duration.h"
 #include "common/sjis.h"
@@ -18,11 +19,15 @@ const std::string& csvHeaderSjis() {
 }
 
 // "%.2f" in the C locale whatever the program's locale: a decimal comma
-// would break the columns.
+// would break the columns. A value that rounds to zero prints "0.00": a
+// "-0.00" (a point a few metres west of the centre) confuses spreadsheets
+// that sort or compare the column as text.
 void appendFixed2(std::string& out, double value) {
     char text[400];
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 2);
-    out.append(text, result.ptr);
+    const std::string_view written(text, static_cast<size_t>(result.ptr - text));
+    if (written == "-0.00") out += "0.00";
+    else out.append(written);
 }
 
 void appendRow(std::string& out, int lap, int i, int& apexNumber) {

@@ -21,13 +21,9 @@ void resetColoursOf(ViewState& s) {
     s.animationPointColour = d.animationPointColour;
 }
 
-void keepInRange(int32_t& field, int32_t low, int32_t high, int32_t fallback) {
-    if (field < low || field > high) field = fallback;
-}
-
 void keepColour(Colour& colour, const Colour& fallback) {
     for (float* channel : {&colour.r, &colour.g, &colour.b}) {
-        if (!std::isfinite(*channel) || *channel < 0.0f || *channel > 1.0f) {
+        if (!std::isfinite(*channel)) {
             colour = fallback;
             return;
         }
@@ -44,21 +40,14 @@ void setViewStateDefaults() {
 void resetColours() { resetColoursOf(viewState); }
 
 void sanitiseViewState(ViewState& state) {
+    // Only what would crash or spread NaN is put back. Every index a stored
+    // file may hold out of range is already safe where it is used (an unknown
+    // mode draws the background and overlay only, an unknown scale is x1, an
+    // unknown speed plays at one second, an unknown colour map draws no
+    // coloured line); flags count as on when non-zero. Such values stay as read.
     const ViewState d;
-    keepInRange(state.displayMode, DISPLAY_3D, DISPLAY_POWER_GRAPH, d.displayMode);
-    keepInRange(state.colourMapMode, COLOUR_MAP_NONE, COLOUR_MAP_CLIMB, d.colourMapMode);
-    keepInRange(state.altitudeScale, 0, 2, d.altitudeScale);
-    keepInRange(state.animationSpeed, 0, 3, d.animationSpeed);
-    for (int32_t* flag : {&state.showTrackAltitude, &state.showStatistics, &state.showGrid,
-                          &state.showGpsPoints, &state.showCornerCount, &state.showCornerSpeed,
-                          &state.showOrigin, &state.absoluteAltitude, &state.showSpeedInfo,
-                          &state.showCornerSpeedInfo, &state.showPowerInfo, &state.showAltitudeInfo,
-                          &state.showLapMarkPosition, &state.showMaxSpeedPoint,
-                          &state.showCornerAltitude, &state.inCarView}) {
-        // Any non-zero value reads as "on" to a menu check; keep the file's
-        // intent rather than the default.
-        if (*flag != 0) *flag = 1;
-    }
+    // A weight of zero or below makes every power figure zero (or negative):
+    // the power graph's range collapses and its scaling divides by zero.
     if (!std::isfinite(state.vehicleWeightKg) || !(state.vehicleWeightKg > 0.0)) {
         state.vehicleWeightKg = DEFAULT_VEHICLE_WEIGHT_KG;
     }

@@ -79,8 +79,8 @@ void setViewStateDefaults();
 // The eight colours back to their defaults; flags and weight stay.
 void resetColours();
 
-// Puts fields a damaged or foreign preference file may hold out of range
-// (mode numbers, scale and speed indices, a weight that is not a positive
-// number, colours that are not numbers) back to their defaults, so no view
-// indexes a table with them and no power figure becomes NaN.
+// Puts back to their defaults the fields of a damaged or foreign preference
+// file that would crash a view or turn a figure into NaN: a weight that is not
+// a positive number and colour channels that are not finite. Every other
+// field is used as read.
 void sanitiseViewState(ViewState& state);

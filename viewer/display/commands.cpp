@@ -92,11 +92,17 @@ bool applyStateCommand(int id) {
 
 #include "viewer/analysis/drive_log_loader.h"
 
+int firstCutLap(const DriveModel& drive) {
+    const int lap = nextCutLap(drive, -1);
+    return lap >= 0 ? lap : 0;
+}
+
 int openDriveLog(const std::string& path, std::string& message) {
     DriveModel previous = std::move(driveModel);
     driveModel = DriveModel{};
     const int status = loadDriveLog(path);
     if (status == LOAD_OK) {
+        driveModel.currentLap = firstCutLap(driveModel);
         message.clear();
         return status;
     }
@@ -111,4 +117,99 @@ int openDriveLog(const std::string& path, std::string& message) {
     message = "ファイル " + path + " を開けませんでした。\n" + reason;
     driveModel = std::move(previous);
     return status;
+}
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include "viewer/analysis/lap_analysis.h"
+#include "viewer/analysis/lap_csv.h"
+#include "viewer/display/dialog_rules.h"
+#include "viewer/display/dialogs.h"
+
+int reanalyseDrive() {
+    if (driveModel.loaded == 0) return ANALYSE_NO_LAPS;
+    const int lap = driveModel.currentLap;
+    const int status = analyseDrive();
+    driveModel.currentLap = isLapCut(lap) ? lap : firstCutLap(driveModel);
+    restartAnimationForLap();
+    return status;
+}
+
+namespace {
+
+QWidget* owner() { return plQtWindow(mainWindowId); }
+
+void warn(const std::string& text) {
+    QMessageBox::warning(owner(), QStringLiteral("エラー"), QString::fromStdString(text));
+}
+
+void exportCurrentLap() {
+    // A slot that was never cut has no samples to write.
+    if (!hasCurrentLap()) return;
+    std::string path;
+    if (chooseFile(owner(), path, false) != 0) return;
+    const WriteOutcome written = writeLapCsv(path);
+    if (written.status == CSV_WRITE_FAILED) warn("ファイル " + path + " を保存できませんでした。\n" + written.error);
+}
+
+void chooseCommandColour(int id) {
+    const ColourCommand command = colourCommandOf(id);
+    if (command.field != nullptr) chooseColour(owner(), command.title, viewState.*command.field);
+}
+
+void selectMode(int id) {
+    const int ids[] = {CMD_MODE_3D, CMD_MODE_2D, CMD_MODE_SPEED, CMD_MODE_ALTITUDE, CMD_MODE_POWER};
+    for (int i = 0; i < 5; ++i) {
+        if (ids[i] == id) viewState.displayMode = i;
+    }
+    updateTitle();
+}
+
+}  // namespace
+
+bool openAndShow(const std::string& path) {
+    stopAnimation();
+    std::string message;
+    const bool opened = openDriveLog(path, message) == LOAD_OK;
+    if (!opened) warn(message);
+    else resetView();
+    updateTitle();
+    refreshMenuStates();
+    plUpdate(mainWindowId);
+    return opened;
+}
+
+void handleCommand(int id) {
+    switch (id) {
+    case CMD_EXIT: plSetwinexit(mainWindowId); return;
+    case CMD_ABOUT: showAbout(owner()); return;
+    case CMD_LAP_LIST: showLapList(owner()); return;
+    case CMD_ANIMATION_PAUSE: toggleAnimationPause(); return;
+    case CMD_OPEN_LOG: {
+        std::string path;
+        if (chooseFile(owner(), path, true) == 0) openAndShow(path);
+        return;
+    }
+    case CMD_EXPORT_CSV: exportCurrentLap(); break;
+    case CMD_WEIGHT:
+        // Without a drive only the weight is stored.
+        if (showWeightDialog(owner()) && driveModel.loaded != 0) reanalyseDrive();
+        break;
+    case CMD_MODE_3D: case CMD_MODE_2D: case CMD_MODE_SPEED: case CMD_MODE_ALTITUDE: case CMD_MODE_POWER:
+        selectMode(id);
+        break;
+    case CMD_ANIMATION: toggleAnimation(); break;
+    case CMD_RESET_VIEW: resetView(); break;
+    default:
+        if (colourCommandOf(id).field != nullptr) {
+            chooseCommandColour(id);
+            plUpdate(mainWindowId);
+            return;
+        }
+        if (!applyStateCommand(id)) return;
+        break;
+    }
+    refreshMenuStates();
+    plUpdate(mainWindowId);
 }

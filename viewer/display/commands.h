@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "viewer/analysis/drive_model.h"
+
 // Applies every check mark and grey state of the current state to the menu.
 void refreshMenuStates();
 // The title of the current drive and display mode (UTF-8).
@@ -17,3 +19,20 @@ bool applyStateCommand(int id);
 // that cannot be opened leaves the drive on screen as it was. Returns the
 // loader's status; `message` receives the Japanese text naming file and reason.
 int openDriveLog(const std::string& path, std::string& message);
+
+// Runs the analysis again on the drive in memory (the vehicle weight changed;
+// the file may have moved since it was opened) and keeps the displayed lap
+// when it is still cut. A running replay restarts at the lap's first sample.
+// Returns the analysis status; nothing happens without a drive.
+int reanalyseDrive();
+
+// Open, drop and hand-over: stops the replay, loads `path` (the drive on
+// screen stays when that fails, and a message box says which file and why),
+// resets the view, the title and the menus, and redraws.
+bool openAndShow(const std::string& path);
+
+// Every menu command and accelerator (the low 16 bits of WM_COMMAND's wParam).
+void handleCommand(int id);
+
+// The first lap that was cut, or 0 when there is none.
+int firstCutLap(const DriveModel& drive);

@@ -5,6 +5,7 @@
 
 #include "pl/pl.h"
 #include "viewer/analysis/view_state.h"
+#include "viewer/display/drive_extent.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/views.h"
 
@@ -130,6 +131,8 @@ int drawFrame() {
     if (drawable) {
         drawView(factor, a, b);
         drawStatistics(savedMinY, savedMaxY);
+    } else if (driveModel.loaded != 0) {
+        drawDriveExtent();
     }
     plSwapbuffer();
     deleteFrameFont(font);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <cstdio>
 #include <string>
 
 #include "pl/pl.h"
@@ -17,24 +18,11 @@
 namespace {
 
 int onCommand(void*, unsigned, uintptr_t wParam, intptr_t) {
-    const int id = static_cast<int>(wParam & 0xffffu);
-    switch (id) {
-    case CMD_EXIT: plSetwinexit(mainWindowId); return 0;
-    case CMD_MODE_3D: case CMD_MODE_2D: case CMD_MODE_SPEED: case CMD_MODE_ALTITUDE: case CMD_MODE_POWER: {
-        const int ids[] = {CMD_MODE_3D, CMD_MODE_2D, CMD_MODE_SPEED, CMD_MODE_ALTITUDE, CMD_MODE_POWER};
-        for (int i = 0; i < 5; ++i) if (ids[i] == id) viewState.displayMode = i;
-        updateTitle();
-        break;
-    }
-    case CMD_ANIMATION: toggleAnimation(); break;
-    case CMD_ANIMATION_PAUSE: toggleAnimationPause(); return 0;
-    case CMD_RESET_VIEW: resetView(); break;
-    default: applyStateCommand(id); break;
-    }
-    refreshMenuStates();
-    plUpdate(mainWindowId);
+    handleCommand(static_cast<int>(wParam & 0xffffu));
     return 0;
 }
+
+void onDrop(const char* path) { openAndShow(path); }
 
 int onKeyDown(int key) {
     if (key == 27) {
@@ -56,7 +44,10 @@ int main(int argc, char** argv) {
             QMessageBox::warning(nullptr, "警告", "すでにQuindleは起動しています。");
             return 0;
         }
-        return instance.handOver(path) == 0 ? 0 : 1;
+        // A path of 256 bytes or more does not fit the hand-over memory and is refused whole.
+        const int status = instance.handOver(path);
+        if (status == 1) std::fprintf(stderr, "quindle: path too long to hand over (%zu bytes): %s\n", path.size(), path.c_str());
+        return status == 0 ? 0 : 1;
     }
     std::vector<PlMenuRow> rows;
     for (const MenuRow& r : viewerMenuRows()) rows.push_back({static_cast<PlMenuKind>(r.kind), r.id, r.text});
@@ -75,31 +66,19 @@ int main(int argc, char** argv) {
     plSetkeydownfunc(mainWindowId, onKeyDown);
     plSetmousedownfunc(mainWindowId, onMouseDrag);
     plSetmouseupfunc(mainWindowId, onMouseUp);
+    plSetdropfunc(mainWindowId, onDrop);
     if (!plCreatewindow(mainWindowId, PL_DEFAULT_POSITION, PL_DEFAULT_POSITION, 640, 480, "Quindle")) return 1;
     instance.listen([&](int command) {
-        if (command == platform::COMMAND_OPEN_HANDOFF && !instance.sharedPath().empty()) {
-            stopAnimation();
-            std::string message;
-            if (openDriveLog(instance.sharedPath(), message) != LOAD_OK)
-                QMessageBox::warning(plQtWindow(mainWindowId), "エラー", QString::fromStdString(message));
-            updateTitle();
-            refreshMenuStates();
-            plUpdate(mainWindowId);
-        }
+        if (command == platform::COMMAND_OPEN_HANDOFF && !instance.sharedPath().empty())
+            openAndShow(instance.sharedPath());
     });
     WindowRect rect;
     if (readWindowRect(rect) == 0) plMoveWindow(mainWindowId, rect.left, rect.top, rect.width, rect.height);
     setViewStateDefaults();
     readViewPrefs(viewState);
     refreshMenuStates();
-    if (!path.empty()) {
-        std::string message;
-        if (openDriveLog(path, message) != LOAD_OK)
-            QMessageBox::warning(plQtWindow(mainWindowId), "エラー", QString::fromStdString(message));
-        updateTitle();
-        refreshMenuStates();
-    }
-    plUpdate(mainWindowId);
+    if (!path.empty()) openAndShow(path);
+    else plUpdate(mainWindowId);
     while (plGetwinexit(mainWindowId) == 0) plWaitEvents(mainWindowId, -1);
     stopAnimation();
     if (plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0) writeWindowRect(rect);
