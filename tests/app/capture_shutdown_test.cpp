@@ -2,6 +2,8 @@
 // reported with its name and reason, and at exit the samples stay until the
 // log is written elsewhere or the user gives it up. The settings reach their
 // file at exit, and a recorder capacity the settings could not have is told.
+#include <fstream>
+
 #include <QAction>
 
 #include "capture/timing/command_states.h"
@@ -16,8 +18,10 @@ protected:
         replaceCourse(makeCourse(COURSE_LOOP, 1));
         startThroughMenu();
         driveThroughPointOne();
-        // The log folder disappears under the running program.
-        setDriveLogDirectory(dir / "gone");
+        // The log folder cannot be made: a plain file stands where its parent
+        // would be (a missing folder alone is created at the write).
+        std::ofstream(dir / "blocked") << "not a folder";
+        setDriveLogDirectory(dir / "blocked/log");
     }
     std::vector<std::filesystem::path> logsIn(const std::string& folder) const {
         std::vector<std::filesystem::path> logs;
@@ -33,9 +37,8 @@ TEST_F(CaptureRunEnd, StopNamesTheLogThatCouldNotBeWrittenAndWhy) {
     ASSERT_EQ(errors.size(), 1u);
     const std::string text = errors[0].text.toStdString();
     EXPECT_EQ(errors[0].caption, "エラー");
-    EXPECT_NE(text.find(dir / "gone/"), std::string::npos) << text;
-    EXPECT_NE(text.find(".gpd"), std::string::npos) << text;
-    EXPECT_NE(text.find("No such file or directory"), std::string::npos) << "the reason: " << text;
+    EXPECT_NE(text.find(dir / "blocked/log/"), std::string::npos) << text;
+    EXPECT_NE(text.find("Not a directory"), std::string::npos) << "the reason: " << text;
 }
 
 TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSettings) {
@@ -51,7 +54,7 @@ TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSetti
     ASSERT_EQ(asked.size(), 2u) << "asked once per failed write";
     for (const Asked& a : asked) {
         EXPECT_EQ(a.caption, "askLogRetry");
-        EXPECT_NE(a.text.toStdString().find(dir / "gone/"), std::string::npos) << a.text.toStdString();
+        EXPECT_NE(a.text.toStdString().find(dir / "blocked/log/"), std::string::npos) << a.text.toStdString();
     }
     const auto logs = logsIn(other);
     ASSERT_EQ(logs.size(), 1u);

@@ -55,6 +55,7 @@ TEST_F(CaptureWindowStates, MenuButtonsAndKeysFollowTheCommandTable) {
         SCOPED_TRACE("type " + std::to_string(c.type) + ", " + std::to_string(c.points) + " points, " +
                      (c.measuring ? "measuring" : "idle"));
         replaceCourse(makeCourse(c.type, c.points));
+        window->updateTitle();  // as after a load through the menu
         courseModified = 0;
         if (c.measuring) startThroughMenu();
         window->refreshCommandStates();
