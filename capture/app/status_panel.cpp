@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 #include "capture/gps/capture_sink.h"
@@ -62,6 +62,36 @@ constexpr Button BUTTONS[] = {
     {PANEL_BUTTON_STOP, "計測停止", 75, 143, 50, 14},
 };
 
+// A group frame drawn the way the panel was laid out for: the caption sits on
+// the frame's top line, so the first row of fields (a few units below the
+// box's top) lies inside the frame. Qt's own group box puts the caption above
+// the frame and would push the frame's top line through that row.
+class CaptionFrame : public QWidget {
+public:
+    CaptionFrame(const QString& caption, QWidget* parent) : QWidget(parent), caption_(caption) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const QFontMetrics metrics(font());
+        const int top = metrics.height() / 2;
+        const QRect frame(0, top, width() - 2, height() - top - 2);
+        // Etched: a dark line with a light one beside it.
+        p.setPen(palette().color(QPalette::Light));
+        p.drawRect(frame.translated(1, 1));
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(frame);
+        const int captionX = metrics.averageCharWidth() * 3 / 2;
+        const QRect captionBox(captionX - 2, 0, metrics.horizontalAdvance(caption_) + 4, metrics.height());
+        p.fillRect(captionBox, palette().color(QPalette::Window));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(captionX, metrics.ascent(), caption_);
+    }
+
+private:
+    QString caption_;
+};
+
 }  // namespace
 
 QFont StatusPanel::dialogFont() {
@@ -88,7 +118,7 @@ QRect StatusPanel::toPixels(int x, int y, int w, int h) const {
 
 void StatusPanel::createControls() {
     for (const Box& b : BOXES) {
-        auto* box = new QGroupBox(QString::fromUtf8(b.title), this);
+        auto* box = new CaptionFrame(QString::fromUtf8(b.title), this);
         box->setGeometry(toPixels(b.x, b.y, b.w, b.h));
         box->lower();
     }
