@@ -3,13 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSocketNotifier>
 
 #include "capture/app/capture_cues.h"
 #include "capture/app/capture_window.h"
@@ -21,34 +19,7 @@
 #include "capture/timing/recorder.h"
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
-
-namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the message loop; the shutdown after it writes the
-// log and the settings, so a terminated run is never lost.
-void installSignalHandlers(QApplication& app) {
-    if (::pipe(signalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
-        char byte;
-        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-        QApplication::quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-}
-
-}  // namespace
+#include "platform/gui/termination_signals.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -96,7 +67,9 @@ int main(int argc, char** argv) {
         window.setHandoffPathSource([&instance] { return instance.sharedPath(); });
         window.handleCommand(command);
     });
-    installSignalHandlers(app);
+    // SIGINT and SIGTERM end the message loop; the shutdown after it writes the
+    // log and the settings, so a terminated run is never lost.
+    platform::onTerminationSignal(app, [] { QApplication::quit(); });
     // At the end of the desktop session the log and the settings are written
     // before the session manager may kill us.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {

@@ -1,5 +1,6 @@
 #include "viewer/display/commands.h"
 
+#include <QtGlobal>
 #include <cstdio>
 
 #include "common/sjis.h"
@@ -27,7 +28,20 @@ std::string windowTitle() {
     return buffer;
 }
 
-void updateTitle() { plSetTitle(mainWindowId, windowTitle().c_str()); }
+bool unattended() {
+    static const bool value = qEnvironmentVariableIntValue("QUINDLE_UNATTENDED") != 0;
+    return value;
+}
+
+void updateTitle() {
+    const std::string title = windowTitle();
+    plSetTitle(mainWindowId, title.c_str());
+    // Unattended runs (the process tests) follow the window through its titles.
+    if (unattended()) {
+        std::printf("title: %s\n", title.c_str());
+        std::fflush(stdout);
+    }
+}
 
 #include "viewer/display/replay.h"
 
@@ -141,6 +155,10 @@ namespace {
 QWidget* owner() { return plQtWindow(mainWindowId); }
 
 void warn(const std::string& text) {
+    if (unattended()) {
+        std::fprintf(stderr, "quindle: エラー: %s\n", text.c_str());
+        return;
+    }
     QMessageBox::warning(owner(), QStringLiteral("エラー"), QString::fromStdString(text));
 }
 

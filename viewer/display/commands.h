@@ -10,6 +10,9 @@ void refreshMenuStates();
 // The title of the current drive and display mode (UTF-8).
 std::string windowTitle();
 void updateTitle();
+// QUINDLE_UNATTENDED=1: messages go to stderr instead of a message box that
+// waits for a click, and every title change is printed as "title: TEXT".
+bool unattended();
 
 // The state commands that need no dialog: toggles, radio choices, lap steps
 // (over cut laps only) and the colour reset. False for any other id.

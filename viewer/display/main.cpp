@@ -7,6 +7,7 @@
 
 #include "pl/pl.h"
 #include "platform/gui/single_instance.h"
+#include "platform/gui/termination_signals.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/commands.h"
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
     instance.openSharedMemory();
     if (!instance.acquire()) {
         if (path.empty()) {
-            QMessageBox::warning(nullptr, "警告", "すでにQuindleは起動しています。");
+            if (unattended()) std::fprintf(stderr, "quindle: 警告: すでにQuindleは起動しています。\n");
+            else QMessageBox::warning(nullptr, "警告", "すでにQuindleは起動しています。");
             return 0;
         }
         // A path of 256 bytes or more does not fit the hand-over memory and is refused whole.
@@ -72,6 +74,8 @@ int main(int argc, char** argv) {
         if (command == platform::COMMAND_OPEN_HANDOFF && !instance.sharedPath().empty())
             openAndShow(instance.sharedPath());
     });
+    // SIGINT and SIGTERM end the loop as the exit command does: both preference files are written.
+    platform::onTerminationSignal(app, [] { plSetwinexit(mainWindowId); });
     WindowRect rect;
     if (readWindowRect(rect) == 0) plMoveWindow(mainWindowId, rect.left, rect.top, rect.width, rect.height);
     setViewStateDefaults();
