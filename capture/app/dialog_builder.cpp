@@ -8,13 +8,12 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTranslator>
 
 #include "platform/gui/centre_on_owner.h"
+#include "platform/gui/japanese_texts.h"
 
 namespace {
 
@@ -23,24 +22,9 @@ constexpr int DIALOG_FONT_POINTS = 9;
 
 }  // namespace
 
-QFont dialogFont() {
-    QFont font;
-    font.setFamilies({"MS Gothic", "ＭＳ ゴシック", "IPAGothic"});
-    font.setPointSize(DIALOG_FONT_POINTS);
-    return font;
-}
+QFont dialogFont() { return platform::japaneseDialogFont(DIALOG_FONT_POINTS); }
 
-void installJapaneseQtTexts() {
-    static bool installed = false;
-    if (installed || QCoreApplication::instance() == nullptr) return;
-    installed = true;
-    auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        delete translator;  // no translations installed: Qt's own dialogs stay English
-    }
-}
+void installJapaneseQtTexts() { platform::installJapaneseQtTexts(); }
 
 void returnFocusToFrame(QWidget* frame) {
     if (frame == nullptr) return;

@@ -1,9 +1,12 @@
 #include "viewer/display/dialogs.h"
 
+#include <algorithm>
+
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -15,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "platform/gui/centre_on_owner.h"
+#include "platform/gui/japanese_texts.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/dialog_rules.h"
@@ -27,6 +31,9 @@ int runModal(QDialog& dialog) {
 }
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
+
+// The dialogs' font: the Japanese dialog font at 9 points.
+QFont dialogFont() { return platform::japaneseDialogFont(9); }
 
 // The lap list closes only through its OK button: no close box, Esc ignored.
 class LapListDialog : public QDialog {
@@ -90,6 +97,7 @@ void showAbout(QWidget* owner) {
 
 bool showWeightDialog(QWidget* owner) {
     QDialog dialog(owner);
+    dialog.setFont(dialogFont());
     dialog.setWindowTitle(QString::fromUtf8(WEIGHT_TITLE));
     auto* label = new QLabel(QString::fromUtf8(WEIGHT_LABEL), &dialog);
     auto* edit = new QLineEdit(q(weightText(viewState.vehicleWeightKg)), &dialog);
@@ -114,8 +122,8 @@ int showLapList(QWidget* owner) {
     LapListDialog dialog(owner);
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     dialog.setWindowTitle(q(lapListCaption(driveModel)));
+    dialog.setFont(dialogFont());
     const QFontMetrics metrics(dialog.font());
-    dialog.resize(dialogUnitsX(354, metrics.averageCharWidth()), dialogUnitsY(155, metrics.height()));
 
     auto* table = new QTableWidget(&dialog);
     table->setObjectName(QStringLiteral("laps"));
@@ -140,6 +148,19 @@ int showLapList(QWidget* owner) {
         }
     }
     table->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
+    // The design's widths are the least: a column grows to its widest text
+    // rather than cutting a lap time short.
+    int tableWidth = 2 * table->frameWidth();
+    for (int c = 0; c < LAP_LIST_COLUMNS; ++c) {
+        table->resizeColumnToContents(c);
+        const int width = std::max(table->columnWidth(c), lapListColumnWidths()[static_cast<size_t>(c)]);
+        table->setColumnWidth(c, width);
+        tableWidth += width;
+    }
+    // 354 x 155 dialog units, wider when the columns need it (and the screen allows).
+    const int screenWidth = dialog.screen() ? dialog.screen()->availableGeometry().width() : tableWidth;
+    dialog.resize(std::min(std::max(dialogUnitsX(354, metrics.averageCharWidth()), tableWidth + 4), screenWidth),
+                  dialogUnitsY(155, metrics.height()));
 
     // The list fills the client area but a 40-pixel strip at the bottom, where OK sits.
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pl/pl.h"
+#include "platform/gui/japanese_texts.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
 #include "viewer/analysis/drive_log_loader.h"
@@ -37,6 +38,7 @@ int onKeyDown(int key) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    platform::installJapaneseQtTexts();  // Qt's own buttons and dialogs in Japanese
     const std::string path = argc > 1 ? argv[1] : "";
     platform::SingleInstance instance("QUINDLE", "morvanefname", "plwin0");
     instance.openSharedMemory();
@@ -75,7 +77,11 @@ int main(int argc, char** argv) {
             openAndShow(instance.sharedPath());
     });
     // SIGINT and SIGTERM end the loop as the exit command does: both preference files are written.
-    platform::onTerminationSignal(app, [] { plSetwinexit(mainWindowId); });
+    // exit() also ends a modal dialog's loop, so the signal is not held up by an open dialog.
+    platform::onTerminationSignal(app, [] {
+        plSetwinexit(mainWindowId);
+        QCoreApplication::exit(0);
+    });
     WindowRect rect;
     if (readWindowRect(rect) == 0) plMoveWindow(mainWindowId, rect.left, rect.top, rect.width, rect.height);
     setViewStateDefaults();
