@@ -1,10 +1,12 @@
 // A drive log made end to end (gps-sim into velmora-record) read back by
-// gpdtool: the laps it cuts are the laps the simulator drove, and their
-// distances are the length of the path driven.
+// gpdtool: the laps it cuts are the laps the simulator drove, their
+// distances are the length of the path driven, and their times are the lap
+// times the recorder printed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <sstream>
@@ -66,7 +68,14 @@ TEST(DriveLogPipeline, GpdtoolCutsTheLapsTheSimulatorDrove) {
         EXPECT_NE(at, titles.end()) << "no column " << name << " in " << header;
         return static_cast<size_t>(at - titles.begin());
     };
-    const size_t distance = column("distance_km"), complete = column("complete");
+    const size_t distance = column("distance_km"), complete = column("complete"), timeMs = column("time_ms");
+    // The recorder's lap times, in pass order: "pass N tick T point P laps L lap_ms M ...".
+    std::vector<long> printedLapMs;
+    for (const std::string& line : run.lines) {
+        long laps = 0, lapMs = 0;
+        if (std::sscanf(line.c_str(), "pass %*d tick %*u point %*d laps %ld lap_ms %ld", &laps, &lapMs) == 2)
+            printedLapMs.push_back(lapMs);
+    }
     const double pathKm = 2.0 * std::numbers::pi * RADIUS_M / 1000.0;
     int completeLaps = 0;
     for (std::string row; std::getline(rows, row);) {
@@ -75,6 +84,11 @@ TEST(DriveLogPipeline, GpdtoolCutsTheLapsTheSimulatorDrove) {
         if (cells[complete] != "1" && cells[complete] != "yes") continue;
         ++completeLaps;
         EXPECT_NEAR(std::stod(cells[distance]), pathKm, pathKm * 0.01) << row;
+        // Each lap runs from its mark's sample to the next mark's: the printed
+        // lap time to within the two marks' sampling latencies (under one period).
+        const int lap = std::stoi(cells[0]);
+        ASSERT_LE(lap, static_cast<int>(printedLapMs.size())) << row;
+        EXPECT_NEAR(std::stol(cells[timeMs]), printedLapMs[static_cast<size_t>(lap - 1)], 300) << row;
     }
     EXPECT_EQ(completeLaps, truthLaps) << table;
 }
