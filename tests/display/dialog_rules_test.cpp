@@ -18,6 +18,7 @@
 #include "viewer/display/dialog_rules.h"
 #include "viewer/display/drive_extent.h"
 #include "viewer/display/menu_table.h"
+#include "viewer/display/replay.h"
 
 namespace {
 
@@ -121,6 +122,15 @@ TEST_F(DriveOnScreen, ANewWeightReanalysesTheDriveInMemoryAndKeepsTheLap) {
     EXPECT_EQ(reanalyseDrive(), ANALYSE_OK);
     EXPECT_EQ(driveModel.currentLap, 2);
     EXPECT_NEAR(driveModel.laps[2].avgPower, powerBefore * 2000.0 / before, powerBefore * 1e-6);
+    // A running replay goes on from the displayed lap's first sample.
+    toggleAnimation();
+    ASSERT_TRUE(animation.animating);
+    for (int i = 0; i < 7; ++i) onAnimationTick();
+    EXPECT_EQ(reanalyseDrive(), ANALYSE_OK);
+    EXPECT_TRUE(animation.animating);
+    EXPECT_EQ(animation.animationFrame, 0);
+    EXPECT_EQ(animation.animationFrameCount, driveModel.laps[2].endSample - driveModel.laps[2].startSample + 1);
+    stopAnimation();
     // Refused texts leave the weight alone.
     for (const char* bad : {"0", "-5", "abc", ""}) EXPECT_FALSE(applyWeightText(bad, viewState.vehicleWeightKg)) << bad;
     EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 2000.0);

@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QTest>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
 #include <QPixmap>
 #include <QScreen>
 #include <QWindow>
@@ -41,6 +43,7 @@ struct Calls {
     std::vector<std::array<int, 3>> ups;    // button, x, y
     std::vector<int> keys;
     int ticks = 0;
+    std::vector<std::string> drops;
 } calls;
 
 constexpr int ITEM_A = 1001, ITEM_B = 1002, MENU = 7;
@@ -84,6 +87,7 @@ protected:
             calls.keys.push_back(key);
             return 0;
         });
+        plSetdropfunc(mainWindowId, [](const char* path) { calls.drops.emplace_back(path); });
         plCreatewindow(mainWindowId, 0, 0, 400, 340, "pl");
         for (int i = 0; i < 200 && calls.inits == 0; ++i) plWaitEvents(mainWindowId, 20);
     }
@@ -262,6 +266,21 @@ TEST_F(Host, TimersTickInTheEventLoopUntilKilledAndAResizeRunsInitAgain) {
     int w = 0, h = 0;
     plGetwindowsize(mainWindowId, &w, &h);
     EXPECT_GT(w, 400);
+}
+
+TEST_F(Host, AFileDroppedOnTheViewReachesTheDropCallback) {
+    QWindow* gl = surface();
+    ASSERT_NE(gl, nullptr);
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/tmp/天馬 1.gpd"), QUrl::fromLocalFile("/tmp/other.gpd")});
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &files, Qt::LeftButton, {});
+    QGuiApplication::sendEvent(gl, &drop);
+    QMimeData web;
+    web.setUrls({QUrl("https://example.com/a.gpd")});
+    QDropEvent remote(QPointF(20, 20), Qt::CopyAction, &web, Qt::LeftButton, {});
+    QGuiApplication::sendEvent(gl, &remote);
+    ASSERT_EQ(calls.drops.size(), 1u) << "the first local file only";
+    EXPECT_EQ(calls.drops[0], "/tmp/天馬 1.gpd");
 }
 
 TEST_F(Host, ClosingTheWindowAsksTheProgramToEndItsLoop) {

@@ -59,11 +59,14 @@ int main(int argc, char** argv) {
     std::vector<PlAccelerator> keys;
     for (const AcceleratorRow& a : viewerAccelerators()) keys.push_back({a.keys, a.id});
     plRegisterAccelerators(MENU_RESOURCE_ID, keys);
+    plRegisterIcon(ICON_RESOURCE_ID, ":/viewer/quindle.png");
     plSethinstance(nullptr, 0);
     mainWindowId = plGetwindow();
     if (mainWindowId < 0) return 1;
     plSetmenu(mainWindowId, MENU_RESOURCE_ID);
     plSetAccelerators(mainWindowId, MENU_RESOURCE_ID);
+    plSeticon(mainWindowId, ICON_RESOURCE_ID);
+    plSetSmallicon(mainWindowId, ICON_RESOURCE_ID);
     plSetinitfunc(mainWindowId, initialiseGl);
     plSetdrawfunc(mainWindowId, drawFrame);
     plSetcommandfunc(mainWindowId, onCommand);
