@@ -1,0 +1,139 @@
+// The viewer's modal dialogs as a user meets them (offscreen): what the lap
+// list shows, that only its OK button closes it, and what the weight dialog
+// keeps of a typed weight.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+
+#include "common/atomic_file.h"
+#include "tools/sample-log/drive_log_builder.h"
+#include "viewer/analysis/analysis_state.h"
+#include "viewer/analysis/drive_log_loader.h"
+#include "viewer/display/dialog_rules.h"
+#include "viewer/display/dialogs.h"
+
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libdbus\n";
+}
+
+namespace {
+
+QApplication& app() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "viewer_dialogs_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);  // kept to exit, as Qt's statics need
+    return *a;
+}
+
+// Runs `inspect` on the modal dialog once it is up (the dialog's own loop is running).
+void whenModal(std::function<void(QWidget*)> inspect) {
+    QTimer::singleShot(0, [inspect] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            ADD_FAILURE() << "no modal dialog";
+            return;
+        }
+        inspect(dialog);
+    });
+}
+
+class ViewerDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app();
+        resetDriveModel();
+        resetAnalysisState();
+        viewState = ViewState{};
+    }
+    void TearDown() override { resetDriveModel(); }
+    void loadSample(int laps) {
+        const auto track = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
+        ASSERT_TRUE(track.error.empty());
+        samplelog::DriveLogPlan plan;
+        plan.laps = laps;
+        const std::string path = (std::filesystem::temp_directory_path() / "viewer-dialogs.gpd").string();
+        ASSERT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(samplelog::buildDriveLog(track.samples, plan))).status,
+                  FileWriteStatus::WRITTEN);
+        ASSERT_EQ(loadDriveLog(path), LOAD_OK);
+        std::filesystem::remove(path);
+    }
+};
+
+TEST_F(ViewerDialogs, LapListShowsNineTitledColumnsOfEveryLapAndClosesOnlyByOk) {
+    loadSample(2);
+    bool inspected = false;
+    whenModal([&](QWidget* dialog) {
+        inspected = true;
+        EXPECT_EQ(dialog->windowTitle(), QString::fromStdString(lapListCaption(driveModel)));
+        auto* table = dialog->findChild<QTableWidget*>("laps");
+        ASSERT_NE(table, nullptr);
+        ASSERT_EQ(table->columnCount(), LAP_LIST_COLUMNS);
+        ASSERT_EQ(table->rowCount(), 2);
+        const auto rows = lapListRows(driveModel);
+        for (int c = 0; c < LAP_LIST_COLUMNS; ++c) {
+            EXPECT_EQ(table->horizontalHeaderItem(c)->text(), QString::fromStdString(lapListTitles()[static_cast<size_t>(c)]));
+            EXPECT_GE(table->columnWidth(c), lapListColumnWidths()[static_cast<size_t>(c)]) << c;
+            // Wide enough that no lap time or figure is cut short.
+            const QFontMetrics metrics(table->font());
+            for (int r = 0; r < 2; ++r) {
+                EXPECT_EQ(table->item(r, c)->text(), QString::fromStdString(rows[static_cast<size_t>(r)][static_cast<size_t>(c)]));
+                EXPECT_LT(metrics.horizontalAdvance(table->item(r, c)->text()), table->columnWidth(c)) << r << "," << c;
+            }
+        }
+        // Escape does not close it; OK does.
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
+        QPushButton* ok = nullptr;
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            if (b->text() == "OK") ok = b;
+        ASSERT_NE(ok, nullptr);
+        ok->click();
+    });
+    showLapList(nullptr);
+    EXPECT_TRUE(inspected);
+}
+
+TEST_F(ViewerDialogs, WeightDialogKeepsOnlyAPositiveNumberAndCancelChangesNothing) {
+    auto answer = [](const char* text, bool ok) {
+        whenModal([text, ok](QWidget* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>("weight");
+            ASSERT_NE(edit, nullptr);
+            edit->setText(QString::fromUtf8(text));
+            auto* box = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_NE(box, nullptr);
+            box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        });
+    };
+    viewState.vehicleWeightKg = 1567.0;
+    whenModal([](QWidget* dialog) {
+        EXPECT_EQ(dialog->findChild<QLineEdit*>("weight")->text(), "1567.0");
+        EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(WEIGHT_TITLE));
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    });
+    EXPECT_FALSE(showWeightDialog(nullptr));
+    answer("1800.5", true);
+    EXPECT_TRUE(showWeightDialog(nullptr));
+    EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 1800.5);
+    answer("重い", true);
+    showWeightDialog(nullptr);
+    EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 1800.5);
+    answer("-3", true);
+    showWeightDialog(nullptr);
+    EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 1800.5);
+    answer("900", false);
+    EXPECT_FALSE(showWeightDialog(nullptr));
+    EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 1800.5);
+}
+
+}  // namespace
