@@ -21,6 +21,9 @@
 #include "capture/timing/measurement.h"
 #include "common/duration.h"
 #include "tests/support/pty.h"
+#include "viewer/analysis/drive_log_loader.h"
+#include "viewer/analysis/drive_model.h"
+#include "viewer/analysis/lap_list_text.h"
 #include "timing_test_support.h"
 
 namespace {
@@ -134,6 +137,17 @@ TEST_F(CaptureChainTest, SinkThatImplementsNothingStillTimesLapsAndWritesTheDriv
     }
     EXPECT_EQ(marks, 3);
     EXPECT_GE(n, samplesExpected) << "one sample per second with a fix";
+
+    // The viewer's lap list agrees with the lap timer: each lap from its mark
+    // to the next, to the millisecond here (the marks sit on the passing fixes).
+    ASSERT_EQ(loadDriveLog(stop.driveLog.path), LOAD_OK);
+    ASSERT_EQ(driveModel.lapCount, 2);
+    for (int lap = 0; lap < 2; ++lap) {
+        EXPECT_EQ(driveModel.laps[static_cast<size_t>(lap)].lapTimeMs,
+                  static_cast<int32_t>(tickDifference(passLog.passTicks[lap + 1], passLog.passTicks[lap])));
+        EXPECT_EQ(lapListRow(driveModel.laps[static_cast<size_t>(lap)], lap)[1], "00:00:15:00");
+    }
+    resetDriveModel();
 }
 
 // Window-thread commands arrive while the reader runs: they are taken safely
