@@ -7,6 +7,7 @@
 #include "capture/app/dialog_builder.h"
 #include "capture/app/dialog_rules.h"
 #include "platform/gui/centre_on_owner.h"
+#include "platform/gui/japanese_texts.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ FileDialogMemory fileDialogMemory;
 void resetFileDialogMemoryForTests() { fileDialogMemory = FileDialogMemory{}; }
 
 int chooseCourseFile(QWidget* owner, std::string& path, bool forSaving, const std::string& titleUtf8) {
-    installJapaneseQtTexts();
+    platform::installJapaneseQtTexts();
     const CourseFileDialogSetup setup = courseFileDialogSetup(forSaving, fileDialogMemory);
     // Qt's own dialog (not the desktop's) so that it can be centred and relabelled.
     QFileDialog dialog(owner, QString::fromStdString(titleUtf8));

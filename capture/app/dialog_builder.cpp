@@ -24,8 +24,6 @@ constexpr int DIALOG_FONT_POINTS = 9;
 
 QFont dialogFont() { return platform::japaneseDialogFont(DIALOG_FONT_POINTS); }
 
-void installJapaneseQtTexts() { platform::installJapaneseQtTexts(); }
-
 void returnFocusToFrame(QWidget* frame) {
     if (frame == nullptr) return;
     frame->activateWindow();
@@ -34,7 +32,7 @@ void returnFocusToFrame(QWidget* frame) {
 
 TemplateDialog::TemplateDialog(QWidget* owner, const DialogTemplate& dialogTemplate)
     : QDialog(owner) {
-    installJapaneseQtTexts();
+    platform::installJapaneseQtTexts();
     setObjectName(QString::number(dialogTemplate.resourceId));
     setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     setFont(dialogFont());

@@ -15,10 +15,6 @@ class QAbstractButton;
 // The dialog font: MS Gothic where installed, else IPAGothic.
 QFont dialogFont();
 
-// Loads Qt's Japanese texts once (file dialog labels, the overwrite question,
-// the colour dialog), so the standard dialogs speak the program's language.
-void installJapaneseQtTexts();
-
 // Gives the keyboard focus back to the frame so its shortcuts work again.
 void returnFocusToFrame(QWidget* frame);
 

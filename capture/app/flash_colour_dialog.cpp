@@ -6,9 +6,10 @@
 #include "capture/app/dialog_builder.h"
 #include "capture/timing/capture_settings.h"
 #include "platform/gui/centre_on_owner.h"
+#include "platform/gui/japanese_texts.h"
 
 bool chooseFlashColour(QWidget* owner) {
-    installJapaneseQtTexts();
+    platform::installJapaneseQtTexts();
     const Rgb stored = rgbFromColourRef(captureSettings.flashColour);
     const QColor current(stored.red, stored.green, stored.blue);
     // The custom colours start afresh each time: the current colour first, black after.

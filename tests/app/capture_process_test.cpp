@@ -17,6 +17,7 @@
 #include "common/records.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
+#include "tests/support/private_program.h"
 #include "tests/support/pty.h"
 #include "tests/support/recorded_drive.h"
 #include "tests/support/temp_dir.h"
@@ -26,18 +27,13 @@ namespace {
 class VelmoraProcess : public ::testing::Test {
 protected:
     void SetUp() override {
-        program = dir / "velmora";
-        std::filesystem::copy_file(std::string(BIN_DIR) + "/velmora", program);
-        ::chmod(program.c_str(), 0755);
-        std::filesystem::create_directories(dir.path() / "run");
-        std::filesystem::create_directories(dir.path() / "tmp");
-        ::setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+        program = installPrivateCopy(dir, "velmora");
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("VELMORA_UNATTENDED", "1", 1);
     }
     void TearDown() override {
-        for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR", "VELMORA_UNATTENDED"}) ::unsetenv(name);
+        forgetPrivateRuntime();
+        ::unsetenv("VELMORA_UNATTENDED");
     }
 
     std::string writeCourse(const std::string& file, const char* name, double lat = 35.0, double lon = 139.0) {

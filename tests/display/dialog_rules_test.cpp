@@ -3,12 +3,11 @@
 // weight dialog's reanalysis and a drive that has no lap to show.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
-#include "common/atomic_file.h"
 #include "common/sjis.h"
-#include "tools/sample-log/drive_log_builder.h"
+#include "tests/support/sample_drive.h"
+#include "tests/support/temp_dir.h"
 #include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/lap_analysis.h"
@@ -87,29 +86,14 @@ protected:
         resetDriveModel();
         resetAnalysisState();
         viewState = ViewState{};
-        folder = std::filesystem::temp_directory_path() / ("viewer-dialogs-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        const auto read = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
-        ASSERT_TRUE(read.error.empty());
-        track = read.samples;
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder);
-        resetDriveModel();
-    }
-    std::string write(const samplelog::BuiltDriveLog& log, const char* name) {
-        const std::string path = (folder / name).string();
-        EXPECT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(log)).status, FileWriteStatus::WRITTEN);
-        return path;
-    }
-    std::filesystem::path folder;
-    std::vector<gpssim::TrackSample> track;
+    void TearDown() override { resetDriveModel(); }
+    std::string write(const samplelog::BuiltDriveLog& log, const char* name) { return writeSampleLog(dir / name, log); }
+    TempDir dir;
 };
 
 TEST_F(DriveOnScreen, ANewWeightReanalysesTheDriveInMemoryAndKeepsTheLap) {
-    samplelog::DriveLogPlan plan;
-    plan.laps = 3;
-    const std::string path = write(samplelog::buildDriveLog(track, plan), "three.gpd");
+    const std::string path = write(tianmaLog(3), "three.gpd");
     std::string message;
     ASSERT_EQ(openDriveLog(path, message), LOAD_OK) << message;
     driveModel.currentLap = 2;
@@ -137,9 +121,7 @@ TEST_F(DriveOnScreen, ANewWeightReanalysesTheDriveInMemoryAndKeepsTheLap) {
 }
 
 TEST_F(DriveOnScreen, ADriveWithoutALapOpensAndShowsItsWholeTrack) {
-    samplelog::DriveLogPlan plan;
-    plan.laps = 1;
-    samplelog::BuiltDriveLog log = samplelog::buildDriveLog(track, plan);
+    samplelog::BuiltDriveLog log = tianmaLog(1);
     // Two passes were counted, but only one sample carries a mark: no lap pairs up.
     bool first = true;
     for (LogSample& s : log.samples) {

@@ -4,18 +4,16 @@
 // socket are its own, and unattended so that no message box waits for a click
 // (messages go to stderr, title changes to stdout).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/atomic_file.h"
-#include "common/sjis.h"
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
+#include "tests/support/private_program.h"
+#include "tests/support/sample_drive.h"
 #include "tests/support/temp_dir.h"
-#include "tools/sample-log/drive_log_builder.h"
 
 namespace {
 
@@ -23,34 +21,17 @@ class QuindleProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (scripts/test runs ctest under xvfb-run)";
-        program = dir / "quindle";
-        std::filesystem::copy_file(std::string(BIN_DIR) + "/quindle", program);
-        ::chmod(program.c_str(), 0755);
-        std::filesystem::create_directories(dir.path() / "run");
-        std::filesystem::create_directories(dir.path() / "tmp");
-        ::setenv("XDG_RUNTIME_DIR", (dir / "run").c_str(), 1);
-        ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+        program = installPrivateCopy(dir, "quindle");
         ::setenv("QUINDLE_UNATTENDED", "1", 1);
         // The program's exit under the X display leaves allocations of the GL
         // driver and the session bus that LeakSanitizer cannot attribute (the
         // driver is unloaded by then); leaks of our own code are checked by the
         // in-process tests.
         ::setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
-        const auto track = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
-        ASSERT_TRUE(track.error.empty());
-        samples = track.samples;
     }
     void TearDown() override {
-        for (const char* name : {"XDG_RUNTIME_DIR", "TMPDIR", "QUINDLE_UNATTENDED"}) ::unsetenv(name);
-    }
-    std::string writeLog(const std::string& file, const std::string& courseName, int laps) {
-        samplelog::DriveLogPlan plan;
-        plan.laps = laps;
-        plan.courseNameUtf8 = courseName;
-        const std::string path = dir / file;
-        EXPECT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(samplelog::buildDriveLog(samples, plan))).status,
-                  FileWriteStatus::WRITTEN);
-        return path;
+        forgetPrivateRuntime();
+        ::unsetenv("QUINDLE_UNATTENDED");
     }
     bool listening() const {
         return eventually([&] { return std::filesystem::exists(dir.path() / "tmp" / "plwin0"); }, 30000);
@@ -65,12 +46,11 @@ protected:
 
     TempDir dir;
     std::string program;
-    std::vector<gpssim::TrackSample> samples;
 };
 
 TEST_F(QuindleProcess, SecondLaunchHandsItsLogOverAndTheFirstKeepsItsDriveOnABadOne) {
-    const std::string first = writeLog("first.gpd", "天馬サーキット", 2);
-    const std::string second = writeLog("second.gpd", "Tianma", 3);
+    const std::string first = writeSampleLog(dir / "first.gpd", tianmaLog(2));
+    const std::string second = writeSampleLog(dir / "second.gpd", tianmaLog(3, "Tianma"));
     ChildProcess viewer({program, first}, /*withStderr=*/true);
     ASSERT_TRUE(seen(viewer, "title: 天馬サーキット (3次元表示）"));
     ASSERT_TRUE(listening());

@@ -11,11 +11,10 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
-#include <filesystem>
 #include <functional>
 
-#include "common/atomic_file.h"
-#include "tools/sample-log/drive_log_builder.h"
+#include "tests/support/sample_drive.h"
+#include "tests/support/temp_dir.h"
 #include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/display/dialog_rules.h"
@@ -57,17 +56,8 @@ protected:
         viewState = ViewState{};
     }
     void TearDown() override { resetDriveModel(); }
-    void loadSample(int laps) {
-        const auto track = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
-        ASSERT_TRUE(track.error.empty());
-        samplelog::DriveLogPlan plan;
-        plan.laps = laps;
-        const std::string path = (std::filesystem::temp_directory_path() / "viewer-dialogs.gpd").string();
-        ASSERT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(samplelog::buildDriveLog(track.samples, plan))).status,
-                  FileWriteStatus::WRITTEN);
-        ASSERT_EQ(loadDriveLog(path), LOAD_OK);
-        std::filesystem::remove(path);
-    }
+    void loadSample(int laps) { ASSERT_EQ(loadDriveLog(writeSampleLog(dir / "sample.gpd", tianmaLog(laps))), LOAD_OK); }
+    TempDir dir;
 };
 
 TEST_F(ViewerDialogs, LapListShowsNineTitledColumnsOfEveryLapAndClosesOnlyByOk) {

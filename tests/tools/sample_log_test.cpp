@@ -2,13 +2,11 @@
 // the laps that were driven, with the course the car drove them on.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include "common/atomic_file.h"
 #include "common/sjis.h"
-#include "tools/sample-log/drive_log_builder.h"
+#include "tests/support/sample_drive.h"
+#include "tests/support/temp_dir.h"
 #include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
@@ -20,23 +18,11 @@ protected:
     void SetUp() override {
         resetDriveModel();
         resetAnalysisState();
-        const gpssim::TrackReadResult read = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
-        ASSERT_TRUE(read.error.empty()) << read.error;
-        track = read.samples;
-        folder = std::filesystem::temp_directory_path() / ("sample-log-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder);
-        resetDriveModel();
-    }
-    std::string write(const samplelog::BuiltDriveLog& log, const char* name) {
-        const std::string path = (folder / name).string();
-        EXPECT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(log)).status, FileWriteStatus::WRITTEN);
-        return path;
-    }
-    std::vector<gpssim::TrackSample> track;
-    std::filesystem::path folder;
+    void TearDown() override { resetDriveModel(); }
+    std::string write(const samplelog::BuiltDriveLog& log, const char* name) { return writeSampleLog(dir / name, log); }
+    const std::vector<gpssim::TrackSample>& track = tianmaTrack();
+    TempDir dir;
 };
 
 TEST_F(SampleLog, ReadsBackAsTheLapsDrivenOnItsCourse) {
