@@ -1,6 +1,6 @@
 // The window host as the viewer uses it: one window with its menu, GL frames
-// drawn by the viewer's own drawFrame and read back, the mouse and key codes
-// its callbacks receive, commands, accelerators and timers.
+// drawn by the viewer's own drawFrame in its context and read back, the mouse
+// and key codes its callbacks receive, commands, accelerators and timers.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -11,18 +11,16 @@
 #include <QImage>
 #include <QMimeData>
 #include <QUrl>
-#include <QPixmap>
-#include <QScreen>
+#include <QOpenGLFramebufferObject>
 #include <QWindow>
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
-#include "common/atomic_file.h"
 #include "pl/pl.h"
-#include "tools/sample-log/drive_log_builder.h"
+#include "tests/support/sample_drive.h"
+#include "tests/support/temp_dir.h"
 #include "viewer/analysis/analysis_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/display/frame.h"
@@ -109,23 +107,23 @@ protected:
             if (w->surfaceType() == QSurface::OpenGLSurface && w != plQtWindow(mainWindowId)->windowHandle()) return w;
         return nullptr;
     }
-    // One frame drawn by the viewer and presented, read back from the screen
-    // (RGBA rows, bottom row first as GL counts them).
+    // One frame drawn by the viewer, read back as RGBA rows, bottom row first
+    // as GL counts them. It is drawn into a frame buffer object of the
+    // window's size, so windows of other tests on the same display cannot
+    // cover it (the viewer's own swap still presents the window's buffer).
     static std::vector<uint8_t> frame(int& width, int& height) {
         plGetwindowsize(mainWindowId, &width, &height);
         if (plDrawstrat(mainWindowId) != 0) return {};
+        QOpenGLFramebufferObject target(width, height, QOpenGLFramebufferObject::CombinedDepthStencil);
+        target.bind();
         initialiseGl(mainWindowId);
         drawFrame();
-        glFinish();
-        plDrawend(mainWindowId);
-        events();
-        QWindow* gl = surface();
-        const QImage shot = gl->screen()->grabWindow(gl->winId()).toImage().convertToFormat(QImage::Format_RGBA8888);
-        if (shot.width() < width || shot.height() < height) return {};
         std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-        for (int y = 0; y < height; ++y)
-            std::memcpy(&pixels[static_cast<size_t>(y) * static_cast<size_t>(width) * 4], shot.constScanLine(height - 1 - y),
-                        static_cast<size_t>(width) * 4);
+        target.bind();  // in case the swap went back to the window's buffer
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        target.release();
+        plDrawend(mainWindowId);
         return pixels;
     }
     static void events() {
@@ -148,15 +146,8 @@ TEST_F(Host, WithoutADriveTheFrameIsTheBackgroundColour) {
 }
 
 TEST_F(Host, TheLapLineLiesWhereTheTwoDProjectionPutsItsSamples) {
-    const auto track = gpssim::readTrackCsv(std::string(SAMPLES_DIR) + "/tracks/tianma-lap.csv");
-    ASSERT_TRUE(track.error.empty());
-    samplelog::DriveLogPlan plan;
-    plan.laps = 1;
-    const std::string path = (std::filesystem::temp_directory_path() / "pl-test-lap.gpd").string();
-    ASSERT_EQ(writeFileAtomically(path, samplelog::driveLogBytes(samplelog::buildDriveLog(track.samples, plan))).status,
-              FileWriteStatus::WRITTEN);
-    ASSERT_EQ(loadDriveLog(path), LOAD_OK);
-    std::filesystem::remove(path);
+    TempDir dir;
+    ASSERT_EQ(loadDriveLog(writeSampleLog(dir / "lap.gpd", tianmaLog(1))), LOAD_OK);
     viewState.displayMode = DISPLAY_2D;
     viewState.showStatistics = 0;
     viewState.showLapMarkPosition = viewState.showMaxSpeedPoint = 0;
