@@ -74,16 +74,23 @@ AppPaths resolveAppPaths(const std::string& exeDir, const AppEnvironment& enviro
             xdgFolder(environment.xdgDataHome, environment.home, "/.local/share")};
 }
 
+namespace {
+
+AppPaths resolvedPaths() {
+    const AppEnvironment environment{homeFolder(), envValue("XDG_CONFIG_HOME"), envValue("XDG_DATA_HOME")};
+    return resolveAppPaths(exeDirectory(), environment);
+}
+
+}  // namespace
+
 AppPaths appPaths() {
-    const std::string exeDir = exeDirectory();
-    AppPaths paths =
-        resolveAppPaths(exeDir, {homeFolder(), envValue("XDG_CONFIG_HOME"), envValue("XDG_DATA_HOME")});
-    if (paths.settingsDirectory != exeDir) makeFolders(paths.settingsDirectory);
-    if (paths.recordsDirectory != exeDir) makeFolders(paths.recordsDirectory);
+    AppPaths paths = resolvedPaths();
+    if (paths.settingsDirectory != exeDirectory()) makeFolders(paths.settingsDirectory);
+    if (paths.recordsDirectory != exeDirectory()) makeFolders(paths.recordsDirectory);
     return paths;
 }
 
-std::string dataDirectory() { return appPaths().dataDirectory; }
+std::string dataDirectory() { return resolvedPaths().dataDirectory; }
 std::string settingsDirectory() { return appPaths().settingsDirectory; }
 std::string recordsDirectory() { return appPaths().recordsDirectory; }
 

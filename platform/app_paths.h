@@ -31,8 +31,9 @@ struct AppEnvironment {
 // only to see whether the folder is installed and writable. Creates nothing.
 AppPaths resolveAppPaths(const std::string& exeDir, const AppEnvironment& environment);
 
-// The paths of the running program (from exeDirectory() and the environment),
-// with the XDG folders created when they are used. Every path ends in '/'.
+// The paths of the running program (from exeDirectory() and the environment).
+// The settings and records folders are created when they are XDG folders.
+// Every path ends in '/'.
 AppPaths appPaths();
 std::string dataDirectory();
 std::string settingsDirectory();

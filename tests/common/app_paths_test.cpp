@@ -35,9 +35,10 @@ TEST(AppPaths, BuildTreeKeepsEverythingBesideTheProgramInstalledCopiesUseXdg) {
         std::filesystem::create_directories(bin);
         if (c.installed) std::filesystem::create_directories(dir / "share/velmora-quindle");
         // The folder is read-only to its user; root never writes into an installed bin/.
-        std::filesystem::permissions(bin, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        using std::filesystem::perms;
+        std::filesystem::permissions(bin, perms::owner_read | perms::owner_exec);
         const platform::AppPaths paths = platform::resolveAppPaths(bin, c.environment);
-        std::filesystem::permissions(bin, std::filesystem::perms::owner_all);
+        std::filesystem::permissions(bin, perms::owner_all);
         const std::string data = c.installed ? dir / "share/velmora-quindle/" : bin;
         EXPECT_EQ(paths.dataDirectory, data) << c.name;
         EXPECT_EQ(paths.settingsDirectory, *c.settings ? c.settings : bin) << c.name;
