@@ -11,7 +11,7 @@
 #include "capture/app/cue_rules.h"
 #include "capture/app/voice_cues.h"
 #include "capture/timing/capture_settings.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ QSoundEffect* cuePlayer() {
 std::string lastCueSourceForTests() { return lastSource; }
 
 void playCue(int cue) {
-    const auto path = cueFilePath(cue, captureSettings.soundGuidance != 0, platform::exeDirectory());
+    const auto path = cueFilePath(cue, captureSettings.soundGuidance != 0, platform::dataDirectory());
     if (!path) return;
     QSoundEffect* effect = cuePlayer();
     if (effect == nullptr) return;

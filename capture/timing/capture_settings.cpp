@@ -9,7 +9,7 @@
 #include "capture/timing/beacon.h"
 #include "common/record_io.h"
 #include "common/sjis.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 
 CaptureSettings captureSettings;
 
@@ -45,7 +45,7 @@ void applyDefaultSettings() {
     publishSettings();
 }
 
-std::string settingsPath() { return platform::exeDirectory() + "velmora.pref"; }
+std::string settingsPath() { return platform::settingsDirectory() + "velmora.pref"; }
 
 int loadSettings() {
     // Update mode on purpose: a read-only settings file counts as missing.

@@ -67,7 +67,7 @@ PassOptions passOptions();
 // and receiver kind also reach the GPS state (datum, binaryReceiver).
 void applyDefaultSettings();
 
-// exeDirectory() + "velmora.pref".
+// settingsDirectory() + "velmora.pref" (beside the program but in an installed copy).
 std::string settingsPath();
 
 // Reads the file over the values in memory: a short file changes only the

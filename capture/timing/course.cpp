@@ -107,7 +107,8 @@ void setCourseNameAndType(std::string_view sjisName, int32_t courseType) {
 
 int loadCourse(const char* path) {
     if (path == nullptr || !hasCourseExtension(path)) return 1;
-    std::FILE* file = std::fopen(path, "r+b");
+    // Read-only, so a course the user may not write (the installed sample) still loads.
+    std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) return 1;
     Course loaded{};  // every byte zero: the record has no implicit padding
     readRecord(file, loaded);

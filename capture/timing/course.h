@@ -28,8 +28,7 @@ void replaceCourse(const Course& course);
 void setCourseNameAndType(std::string_view sjisName, int32_t courseType);
 
 // Loads a ".gps" or ".GPS" file into the course (mixed-case extensions are
-// refused). The file is opened for update, so a read-only file counts as
-// unreadable. A short file leaves the missing fields zero; a point count
+// refused). A read-only file loads too. A short file leaves the missing fields zero; a point count
 // outside 0..2 is refused. The earth-centred coordinates of the stored points
 // are recomputed under the file's own datum. 0 loaded (the sink is shown the
 // new points), 1 refused (the course is unchanged). Allowed while measuring:

@@ -13,7 +13,7 @@
 #include "common/error_text.h"
 #include "capture/timing/lap_timing.h"
 #include "common/record_io.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ bool writeBlocks(std::FILE* file, int32_t count, const PassLog& log, const Cours
 
 std::string driveLogDirectory() {
     std::lock_guard<std::mutex> guard(directoryLock);
-    return directoryOverride.empty() ? platform::exeDirectory() + "log/" : directoryOverride;
+    return directoryOverride.empty() ? platform::recordsDirectory() + "log/" : directoryOverride;
 }
 
 void setDriveLogDirectory(const std::string& directory) {

@@ -11,7 +11,7 @@
 
 #include "capture/timing/recorder.h"
 
-// Folder the logs go to, with a trailing '/'. Default exeDirectory() + "log/".
+// Folder the logs go to, with a trailing '/'. Default recordsDirectory() + "log/" (beside the program but in an installed copy).
 std::string driveLogDirectory();
 // "" restores the default; a missing trailing '/' is added.
 void setDriveLogDirectory(const std::string& directory);

@@ -38,7 +38,8 @@ int usage() {
         "usage: gpdtool info LOG\n"
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
-        "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
+        "Power uses --weight, else the weight in quindle.pref beside gpdtool (installed:\n"
+        "~/.config/velmora-quindle/), else 1567 kg.\n",
         stderr);
     return EXIT_USAGE;
 }

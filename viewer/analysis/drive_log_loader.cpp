@@ -97,8 +97,9 @@ int loadDriveLog(const std::string& requestedPath) {
     const std::string path = requestedPath;
     discardDrive();
     lastProblem = LoadProblem::None;
-    // Update mode, as the viewer always opened its logs: a read-only file counts as missing.
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    // Read-only: the viewer never writes a log, and a log it may not write
+    // (the installed samples, read-only media, another user's folder) still opens.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return fail(LoadProblem::CannotOpen, LOAD_CANNOT_OPEN);
     const int status = readLog(file);
     std::fclose(file);
@@ -133,7 +134,7 @@ void clearLoadProblem() { lastProblem = LoadProblem::None; }
 std::string loadProblemText(LoadProblem problem) {
     switch (problem) {
         case LoadProblem::None: return "";
-        case LoadProblem::CannotOpen: return "cannot open the file for reading and writing";
+        case LoadProblem::CannotOpen: return "cannot open the file";
         case LoadProblem::BadSampleCount: return "damaged drive log: the sample count is not positive";
         case LoadProblem::Truncated: return "damaged drive log: the file is shorter than its sample count";
         case LoadProblem::OutOfMemory: return "not enough memory for this drive log";

@@ -12,7 +12,7 @@ constexpr int LOAD_TOO_FEW_PASSES = -1;
 // Why the last load failed, finer than its status, for messages.
 enum class LoadProblem {
     None,
-    CannotOpen,       // missing, unreadable or read-only (the file is opened for update)
+    CannotOpen,       // missing or unreadable
     BadSampleCount,   // the sample count is zero or negative
     Truncated,        // the file holds fewer samples than its count promises
     OutOfMemory,

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "common/record_io.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 #include "common/atomic_file.h"
 
 namespace {
@@ -25,8 +25,8 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 }  // namespace
 
-std::string viewPrefsPath() { return platform::exeDirectory() + VIEW_PREFS_FILE; }
-std::string windowPrefsPath() { return platform::exeDirectory() + WINDOW_PREFS_FILE; }
+std::string viewPrefsPath() { return platform::settingsDirectory() + VIEW_PREFS_FILE; }
+std::string windowPrefsPath() { return platform::settingsDirectory() + WINDOW_PREFS_FILE; }
 
 int readWindowRect(WindowRect& rect) {
     std::FILE* file = openForUpdate(windowPrefsPath());

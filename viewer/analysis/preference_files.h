@@ -23,7 +23,7 @@ static_assert(offsetof(WindowRect, width) == 8);
 constexpr const char* VIEW_PREFS_FILE = "quindle.pref";
 constexpr const char* WINDOW_PREFS_FILE = "quindlew.pref";
 
-// Full paths beside the program (platform::exeDirectory()).
+// Full paths beside the program (platform::settingsDirectory()).
 std::string viewPrefsPath();
 std::string windowPrefsPath();
 
