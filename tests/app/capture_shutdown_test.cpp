@@ -113,11 +113,14 @@ TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSetti
     EXPECT_EQ(asked.size(), 2u);
 }
 
-TEST_F(CaptureRunEnd, ExitGivesUpOnlyWhenTheUserSaysSo) {
+TEST_F(CaptureRunEnd, ExitAsksAgainForAKeptRunAndGivesUpOnlyWhenTheUserSaysSo) {
+    retryAnswers = {CaptureWindow::LOG_KEEP};
+    window->handleCommand(COMMAND_STOP);  // kept in memory
     otherLogFolder = "";   // the folder chooser is cancelled: asked again
-    retryAnswers = {1, 2};
+    retryAnswers = {CaptureWindow::LOG_OTHER_FOLDER, CaptureWindow::LOG_DROP};
     window->shutdown();
-    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_FALSE(unwrittenRunHeld());
     EXPECT_TRUE(logsIn(dir / "log").empty());
     EXPECT_TRUE(std::filesystem::exists(dir / "velmora.pref")) << "the settings are written anyway";
 }
