@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QMenu>
@@ -32,7 +31,6 @@
 #include "capture/timing/measurement.h"
 #include "capture/timing/recorder.h"
 #include "common/sjis.h"
-#include "platform/exe_directory.h"
 
 namespace {
 
@@ -480,86 +478,4 @@ void CaptureWindow::shutdown() {
         tellError(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
     destroyFlashWindow();
     stopCues();
-}
-
-void CaptureWindow::writeHeldRunToFallback() {
-    const DriveLogResult log = ::writeHeldRunToFallback();
-    if (log.status == DRIVE_LOG_WRITTEN)
-        tellWarning(q("走行ログは保存先に書き込めなかったため、次の場所に保存しました。\n")
-                        + QString::fromStdString(log.path),
-                    q("警告"));
-    else
-        tellError(q("走行ログをどこにも書き込めませんでした。\n") + QString::fromStdString(log.error), q("エラー"));
-}
-
-void CaptureWindow::keepUnsavedCourse() {
-    if (courseModified.load() == 0) return;
-    const UnsavedCourseResult kept = saveUnsavedCourse(platform::exeDirectory());
-    if (kept.status == FileWriteStatus::WRITTEN)
-        std::fprintf(stderr, "velmora: the unsaved course was written to %s (no course file was replaced)\n",
-                     kept.path.c_str());
-    else
-        std::fprintf(stderr, "velmora: the unsaved course could not be written: %s\n", kept.error.c_str());
-}
-
-void CaptureWindow::closeModalDialogs() {
-    // Innermost first; a box that does not go away at once is left to the
-    // end of its event loop.
-    for (int i = 0; i < 16; ++i) {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) return;
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-        else modal->close();
-        if (QApplication::activeModalWidget() == modal) return;
-    }
-}
-
-void CaptureWindow::endWithoutQuestions() {
-    if (quiet_) return;
-    quiet_ = true;
-    closing_ = true;
-    closeModalDialogs();
-    // Every running event loop ends, the nested ones of dialogs too; the
-    // shutdown then runs from the main loop's end.
-    QCoreApplication::exit(0);
-}
-
-int CaptureWindow::askSave(const QString& text) {
-    if (quiet_) return QMessageBox::Cancel;
-    const int answer = prompts_.askSave(text);
-    return quiet_ ? static_cast<int>(QMessageBox::Cancel) : answer;
-}
-
-void CaptureWindow::tellError(const QString& text, const QString& caption) {
-    if (quiet_) printMessage(caption, text);
-    else prompts_.error(text, caption);
-}
-
-void CaptureWindow::tellWarning(const QString& text, const QString& caption) {
-    if (quiet_) printMessage(caption, text);
-    else prompts_.warning(text, caption);
-}
-
-int CaptureWindow::chooseFile(std::string& path, bool forSaving, const std::string& title) {
-    if (quiet_) return 1;
-    const int answer = prompts_.chooseFile(path, forSaving, title);
-    return quiet_ ? 1 : answer;
-}
-
-int CaptureWindow::askLogRetry(const QString& text) {
-    if (quiet_) return LOG_KEEP;
-    const int answer = prompts_.askLogRetry(text);
-    return quiet_ ? static_cast<int>(LOG_KEEP) : answer;
-}
-
-std::string CaptureWindow::chooseLogFolder() {
-    if (quiet_) return "";
-    std::string folder = prompts_.chooseLogFolder();
-    return quiet_ ? std::string() : folder;
-}
-
-int CaptureWindow::askCourseName() {
-    if (quiet_) return 1;
-    const int answer = prompts_.askCourseName();
-    return quiet_ ? 1 : answer;
 }
