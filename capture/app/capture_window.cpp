@@ -69,6 +69,9 @@ CaptureWindow::Prompts defaultPrompts(QWidget* owner) {
         QPushButton* retry = box.addButton(q("再試行"), QMessageBox::AcceptRole);
         QPushButton* other = box.addButton(q("別のフォルダ..."), QMessageBox::ActionRole);
         QPushButton* drop = box.addButton(q("保存しない"), QMessageBox::DestructiveRole);
+        // Esc or the window's close button answers nothing: the run stays
+        // kept (a box with no escape button could not be closed at all).
+        box.addButton(QMessageBox::Cancel)->hide();
         box.exec();
         if (box.clickedButton() == retry) return static_cast<int>(CaptureWindow::LOG_RETRY);
         if (box.clickedButton() == other) return static_cast<int>(CaptureWindow::LOG_OTHER_FOLDER);
