@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 
+#include "platform/device_holders.h"
 #include "platform/serial_custom_speed.h"
 
 namespace platform {
@@ -96,6 +97,13 @@ int openSerialDevice(const std::string& path) {
     }
     if (ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
         closeKeepingErrno(fd);
+        return -1;
+    }
+    // Exclusive mode stops later opens only: a reader from before would go on
+    // taking bytes (and half sentences) from us.
+    if (deviceHeldElsewhere(fd)) {
+        closeSerialDevice(fd);
+        errno = EBUSY;
         return -1;
     }
     // Reads are only issued for bytes already queued, so blocking mode is safe

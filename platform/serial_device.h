@@ -27,7 +27,8 @@ struct SerialSettings {
 // Opens `path` for reading and writing, exclusively (TIOCEXCL and an flock, as
 // root ignores TIOCEXCL). Returns a descriptor >= 3, never 0, so a handle of 0
 // always means "closed"; -1 on failure with errno set (EBUSY when another
-// process holds the device).
+// process holds the device, also one that opened it before us without
+// exclusive mode).
 int openSerialDevice(const std::string& path);
 // Raw mode with the given line settings in `tio` (other fields kept); false
 // for a rate <= 0 or codes out of range. A rate with no termios constant gets

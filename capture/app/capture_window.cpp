@@ -68,11 +68,15 @@ CaptureWindow::Prompts defaultPrompts(QWidget* owner) {
         QMessageBox box(QMessageBox::Critical, q("エラー"), text, QMessageBox::NoButton, owner);
         QPushButton* retry = box.addButton(q("再試行"), QMessageBox::AcceptRole);
         QPushButton* other = box.addButton(q("別のフォルダ..."), QMessageBox::ActionRole);
-        box.addButton(q("保存せずに終了"), QMessageBox::DestructiveRole);
+        QPushButton* drop = box.addButton(q("保存しない"), QMessageBox::DestructiveRole);
+        // Esc or the window's close button answers nothing: the run stays
+        // kept (a box with no escape button could not be closed at all).
+        box.addButton(QMessageBox::Cancel)->hide();
         box.exec();
-        if (box.clickedButton() == retry) return 0;
-        if (box.clickedButton() == other) return 1;
-        return 2;
+        if (box.clickedButton() == retry) return static_cast<int>(CaptureWindow::LOG_RETRY);
+        if (box.clickedButton() == other) return static_cast<int>(CaptureWindow::LOG_OTHER_FOLDER);
+        if (box.clickedButton() == drop) return static_cast<int>(CaptureWindow::LOG_DROP);
+        return static_cast<int>(CaptureWindow::LOG_KEEP);  // closed unanswered: nothing is dropped
     };
     p.chooseLogFolder = [owner] {
         return QFileDialog::getExistingDirectory(owner, q("ログの保存先")).toStdString();
@@ -99,7 +103,7 @@ CaptureWindow::Prompts CaptureWindow::unattendedPrompts() {
     p.chooseFile = [](std::string&, bool, const std::string&) { return 1; };
     p.askLogRetry = [](const QString& text) {
         printMessage(q("エラー"), text);
-        return 2;
+        return static_cast<int>(LOG_KEEP);  // kept; at exit written to the fallback folder
     };
     p.chooseLogFolder = [] { return std::string(); };
     p.askCourseName = [] {
@@ -162,9 +166,21 @@ void CaptureWindow::createMenus() {
         keys[row.commandId].append(QKeySequence(QString::fromUtf8(row.keys.data(), static_cast<qsizetype>(row.keys.size()))));
     for (auto& [id, list] : keys) {
         QAction* a = actions_.at(id);
-        a->setShortcuts(list);
-        a->setShortcutContext(Qt::WindowShortcut);
-        addAction(a);  // the frame's own keys, also with the menu closed
+        if (a->text().contains('\t')) {
+            a->setShortcuts(list);
+            a->setShortcutContext(Qt::WindowShortcut);
+            addAction(a);  // the frame's own keys, also with the menu closed
+            continue;
+        }
+        // A menu text without a hint shows none: the menu would print the
+        // keys of an action's own shortcut, so these keys stand apart.
+        for (const QKeySequence& key : list) {
+            auto* shortcut = new QShortcut(key, this);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, a, [a] {
+                if (a->isEnabled()) a->trigger();
+            });
+        }
     }
     // Ctrl+1 with two points: Loop course is disabled, but the key still
     // answers with a beep while measuring, as the command itself would.
@@ -234,13 +250,13 @@ void CaptureWindow::showPointDistances() {
 
 int CaptureWindow::confirmDiscard() {
     if (courseModified.load() == 0) return 1;
-    const int answer = prompts_.askSave(q("終了する前に保存しますか？"));
+    const int answer = askSave(q("終了する前に保存しますか？"));
     if (answer == QMessageBox::Cancel) return 0;
     if (answer == QMessageBox::No) return 1;
     std::string path = courseFilePath_;
-    if (path.empty() && prompts_.chooseFile(path, true, "GPSファイルの保存") != 0) return 0;
+    if (path.empty() && chooseFile(path, true, "GPSファイルの保存") != 0) return 0;
     if (saveCourse(path.c_str()).status != FileWriteStatus::WRITTEN) {
-        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+        tellError(q("GPSファイルが保存できません。"), q("エラー"));
         return 0;
     }
     courseFilePath_ = path;
@@ -294,44 +310,74 @@ void CaptureWindow::courseTypeCommand(int type) {
 
 void CaptureWindow::startMeasuringCommand() {
     if (readerRunning.load() != 0) return;
-    if (prompts_.askCourseName() != 0) return;
+    // A start would clear the samples of a run still waiting for its file.
+    if (unwrittenRunHeld() && !settleHeldRun(heldLog_)) return;
+    if (askCourseName() != 0) return;
     updateTitle();
     const StartOutcome outcome = startMeasuringWithReason();
+    const QString reason = QString::fromStdString(portFailureReason(outcome.portErrno));
     if (outcome.result == START_GPS_PORT_FAILED)
-        prompts_.error(q("GPS接続ポートが使用できませんでした。"), q("警告"));
+        tellError(q("GPS接続ポートが使用できませんでした。") + (reason.isEmpty() ? "" : "\n" + reason), q("警告"));
     else if (outcome.result == START_BEACON_PORT_FAILED)
-        prompts_.error(q("MoTec接続ポートが使用できませんでした。"), q("警告"));
+        tellError(q("MoTec接続ポートが使用できませんでした。") + (reason.isEmpty() ? "" : "\n" + reason), q("警告"));
     else if (outcome.result == START_RECORDER_FAILED)
-        prompts_.error(q("記録を開始できませんでした。") + QString::fromStdString(outcome.error), q("エラー"));
+        tellError(q("記録を開始できませんでした。") + QString::fromStdString(outcome.error), q("エラー"));
     showLapDisplay();
+    if (outcome.result == START_OK && !outcome.logFolderProblem.empty()) {
+        refreshCommandStates();
+        tellWarning(q("走行ログの保存先に書き込めません。このままでは停止時に保存できません"
+                      "（停止時に別のフォルダを選べます）。\n")
+                        + QString::fromStdString(outcome.logFolderProblem),
+                    q("警告"));
+    }
 }
 
-void CaptureWindow::reportDriveLogFailure(const std::string& path, const std::string& reason) {
-    prompts_.error(q("走行ログを書き込めませんでした。\n") + QString::fromStdString(path) + "\n"
-                       + QString::fromStdString(reason),
-                   q("エラー"));
+// Asks until the held run is written or dropped; false when the question was
+// closed unanswered and the run stays held.
+bool CaptureWindow::settleHeldRun(DriveLogResult log) {
+    while (unwrittenRunHeld()) {
+        heldLog_ = log;
+        const int answer = askLogRetry(q("走行ログを書き込めませんでした。\n") + QString::fromStdString(log.path)
+                                       + "\n" + QString::fromStdString(log.error));
+        if (answer == LOG_KEEP) return false;
+        if (answer == LOG_DROP) {
+            dropHeldRun();
+            break;
+        }
+        if (answer == LOG_OTHER_FOLDER) {
+            const std::string folder = chooseLogFolder();
+            if (folder.empty()) continue;
+            setDriveLogDirectory(folder);
+        }
+        log = writeHeldRun();
+    }
+    return true;
 }
 
 void CaptureWindow::stopMeasuringCommand() {
     const StopResult result = stopMeasuring();
-    if (result.driveLog.status == DRIVE_LOG_FAILED)
-        reportDriveLogFailure(result.driveLog.path, result.driveLog.error);
     if (result.courseCleared) {
+        // Nothing of the cleared course is left to save, and its file stays
+        // as it was: Save follows, as after New.
+        courseModified = 0;
+        courseFilePath_.clear();
         showCoursePointsOnPanel(currentCourse());
         showPointDistances();
         updateTitle();
+        refreshCommandStates();
     }
+    if (result.driveLog.status == DRIVE_LOG_FAILED) settleHeldRun(result.driveLog);
 }
 
 void CaptureWindow::newCourseCommand() {
     if (courseModified.load() != 0 && confirmDiscard() == 0) return;
     const StopResult result = newCourse();
-    if (result.driveLog.status == DRIVE_LOG_FAILED)
-        reportDriveLogFailure(result.driveLog.path, result.driveLog.error);
     showCoursePointsOnPanel(currentCourse());
     showPointDistances();
     updateTitle();
     courseFilePath_.clear();
+    refreshCommandStates();
+    if (result.driveLog.status == DRIVE_LOG_FAILED) settleHeldRun(result.driveLog);
 }
 
 void CaptureWindow::afterCourseLoaded() {
@@ -343,9 +389,10 @@ void CaptureWindow::afterCourseLoaded() {
 
 void CaptureWindow::openCommand() {
     std::string path = courseFilePath_;
-    if (prompts_.chooseFile(path, false, "GPS ファイルを開く") != 0) return;
-    if (loadCourse(path.c_str()) != 0) {
-        prompts_.error(q("GPSファイルが読み込めません。"), q("エラー"));
+    if (chooseFile(path, false, "GPS ファイルを開く") != 0) return;
+    std::string reason;
+    if (loadCourseWithReason(path.c_str(), reason) != 0) {
+        tellError(q("GPSファイルが読み込めません。\n") + QString::fromStdString(reason), q("エラー"));
         return;
     }
     courseFilePath_ = path;
@@ -358,16 +405,16 @@ void CaptureWindow::saveCommand() {
             courseModified = 0;
             return;
         }
-        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+        tellError(q("GPSファイルが保存できません。"), q("エラー"));
     }
     saveAsCommand();
 }
 
 bool CaptureWindow::saveAsCommand() {
     std::string path = courseFilePath_;
-    if (prompts_.chooseFile(path, true, "GPS ファイルの保存") != 0) return false;
+    if (chooseFile(path, true, "GPS ファイルの保存") != 0) return false;
     if (saveCourse(path.c_str()).status != FileWriteStatus::WRITTEN) {
-        prompts_.error(q("GPSファイルが保存できません。"), q("エラー"));
+        tellError(q("GPSファイルが保存できません。"), q("エラー"));
         return false;
     }
     courseFilePath_ = path;
@@ -379,8 +426,9 @@ void CaptureWindow::handoffCommand() {
     if (readerRunning.load() != 0) return;  // never disturb a run
     if (confirmDiscard() == 0) return;
     const std::string path = handoffPath_ ? handoffPath_() : std::string();
-    if (loadCourse(path.c_str()) != 0) {
-        prompts_.error(q("GPSファイルが読み込めません。"), q("エラー"));
+    std::string reason;
+    if (loadCourseWithReason(path.c_str(), reason) != 0) {
+        tellError(q("GPSファイルが読み込めません。\n") + QString::fromStdString(reason), q("エラー"));
         return;
     }
     courseFilePath_ = path;
@@ -392,7 +440,7 @@ int CaptureWindow::allocateSampleBufferAndTell() {
     if (!result.message.empty()) {
         // Queued: the box comes up over the shown window, not before it.
         const QString text = QString::fromStdString(result.message);
-        QTimer::singleShot(0, this, [this, text] { prompts_.warning(text, q("警告")); });
+        QTimer::singleShot(0, this, [this, text] { tellWarning(text, q("警告")); });
     }
     return result.status;
 }
@@ -417,25 +465,20 @@ void CaptureWindow::shutdown() {
     if (shutDown_) return;
     shutDown_ = true;
     closing_ = true;
-    DriveLogResult log;
-    if (readerRunning.load() != 0 || recording.load() != 0) log = stopMeasuring().driveLog;
-    // A run is never thrown away silently: the samples stay in memory until
-    // the log is written or the user gives it up.
-    while (log.status == DRIVE_LOG_FAILED) {
-        const int answer = prompts_.askLogRetry(q("走行ログを書き込めませんでした。\n")
-            + QString::fromStdString(log.path) + "\n" + QString::fromStdString(log.error));
-        if (answer == 2) break;
-        if (answer == 1) {
-            const std::string folder = prompts_.chooseLogFolder();
-            if (folder.empty()) continue;
-            setDriveLogDirectory(folder);
-        }
-        log = writeDriveLog();
+    // Before the stop, which clears a course that is incomplete for its type.
+    if (quiet_) keepUnsavedCourse();
+    if (readerRunning.load() != 0 || recording.load() != 0) {
+        const DriveLogResult log = stopMeasuring().driveLog;
+        if (log.status == DRIVE_LOG_FAILED) heldLog_ = log;
     }
+    // A run is never thrown away silently: the samples stay in memory until
+    // the log is written or the user gives it up; a question closed
+    // unanswered (or no question at all) writes it to the fallback folder.
+    if (unwrittenRunHeld() && (quiet_ || !settleHeldRun(heldLog_))) writeHeldRunToFallback();
     freeSampleBuffer();
     const FileWriteResult settings = saveSettings();
     if (settings.status != FileWriteStatus::WRITTEN)
-        prompts_.error(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
+        tellError(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
     destroyFlashWindow();
     stopCues();
 }

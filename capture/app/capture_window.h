@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 
+#include "capture/timing/recorder.h"
 #include "common/records.h"
 
 class QAction;
@@ -28,7 +29,8 @@ public:
         std::function<void(const QString& text, const QString& caption)> warning;
         // As chooseCourseFile: 0 chosen (path set), 1 cancelled.
         std::function<int(std::string& path, bool forSaving, const std::string& title)> chooseFile;
-        // The drive log could not be written at exit: 0 retry, 1 another folder, 2 give up.
+        // A drive log could not be written: LOG_RETRY, LOG_OTHER_FOLDER,
+        // LOG_DROP, or LOG_KEEP when the question was closed unanswered.
         std::function<int(const QString& text)> askLogRetry;
         std::function<std::string()> chooseLogFolder;  // "" = cancelled
         // The course-name dialog before a start: 0 go on, 1 abandon.
@@ -38,6 +40,7 @@ public:
     // run the program itself): every message goes to stderr, every question
     // takes its cautious answer (no save, no dialog, no retry).
     static Prompts unattendedPrompts();
+    enum LogAnswer { LOG_RETRY = 0, LOG_OTHER_FOLDER = 1, LOG_DROP = 2, LOG_KEEP = 3 };
 
     CaptureWindow();
     ~CaptureWindow() override;
@@ -50,6 +53,13 @@ public:
     // The orderly end: stops measuring, writes the log (offering a retry on
     // failure) and the settings. Runs once; later calls do nothing.
     void shutdown();
+    // SIGINT, SIGTERM, SIGHUP and the end of the desktop session: from now on
+    // nothing asks (an open dialog is closed, every question takes its
+    // cautious answer, messages go to stderr) and the event loops end, so
+    // that the shutdown after them runs at once. That shutdown writes an
+    // unsaved course beside the program under a new name, and a drive log
+    // the log folder refuses into the home or temporary folder.
+    void endWithoutQuestions();
 
     // Sizes the recorder's buffer from the settings; a capacity the settings
     // could not have (reduced, or no buffer at all) is told in a message box
@@ -90,7 +100,19 @@ private:
     void toggle(int32_t& option);
     void handoffCommand();
     void afterCourseLoaded();
-    void reportDriveLogFailure(const std::string& path, const std::string& reason);
+    bool settleHeldRun(DriveLogResult log);
+    void writeHeldRunToFallback();
+    void keepUnsavedCourse();
+    void closeModalDialogs();
+    // The prompts, answered cautiously without asking once the program is
+    // ending on a signal.
+    int askSave(const QString& text);
+    void tellError(const QString& text, const QString& caption);
+    void tellWarning(const QString& text, const QString& caption);
+    int chooseFile(std::string& path, bool forSaving, const std::string& title);
+    int askLogRetry(const QString& text);
+    std::string chooseLogFolder();
+    int askCourseName();
     void returnFocus();
 
     StatusPanel* panel_ = nullptr;
@@ -104,4 +126,6 @@ private:
     int beeps_ = 0;
     bool shutDown_ = false;
     bool closing_ = false;
+    bool quiet_ = false;      // ending on a signal: no question any more
+    DriveLogResult heldLog_;  // the failure of the run held in memory
 };

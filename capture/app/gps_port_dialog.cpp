@@ -1,6 +1,7 @@
 // "GPSポートの設定": the GPS port's line settings, the datum and the receiver kind.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 
 #include "capture/app/capture_dialogs.h"
 #include "capture/app/dialog_builder.h"
@@ -24,6 +25,9 @@ enum : int {
 void fillCombo(QComboBox* combo, const std::vector<std::string>& list, const std::string& text) {
     for (const std::string& entry : list) combo->addItem(QString::fromStdString(entry));
     combo->setEditText(QString::fromStdString(text));
+    // A typed value is taken only as written: "odd" is no list entry, and
+    // the box must not quietly turn it into "ODD".
+    if (QCompleter* completer = combo->completer()) completer->setCaseSensitivity(Qt::CaseSensitive);
 }
 
 std::string textOf(const QComboBox* combo) { return combo->currentText().toStdString(); }

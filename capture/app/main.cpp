@@ -1,5 +1,6 @@
 // velmora: start-up in order, the message loop, and the orderly shutdown
-// that also runs on SIGINT, SIGTERM and the end of the desktop session.
+// that also runs, without any question, on SIGINT, SIGTERM, SIGHUP and the
+// end of the desktop session.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "capture/app/capture_cues.h"
 #include "capture/app/capture_window.h"
@@ -50,7 +52,8 @@ int main(int argc, char** argv) {
     platform::exeDirectory();
     ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
     applyDefaultSettings();
-    loadSettings();
+    std::string settingsProblem;
+    loadSettingsWithReason(settingsProblem);
     forgetPointDistances();
 
     CaptureWindow window;
@@ -63,16 +66,23 @@ int main(int argc, char** argv) {
     }
     createFlashWindow();
     window.allocateSampleBufferAndTell();
+    if (!settingsProblem.empty()) {
+        const QString text = QString::fromUtf8("設定ファイルの値を使えませんでした。\n")
+                             + QString::fromStdString(settingsProblem);
+        QTimer::singleShot(0, &window, [&window, text] { window.prompts().warning(text, QString::fromUtf8("警告")); });
+    }
     instance.listen([&window, &instance](int command) {
         window.setHandoffPathSource([&instance] { return instance.sharedPath(); });
         window.handleCommand(command);
     });
-    // SIGINT and SIGTERM end the message loop; the shutdown after it writes the
-    // log and the settings, so a terminated run is never lost.
-    platform::onTerminationSignal(app, [] { QApplication::quit(); });
-    // At the end of the desktop session the log and the settings are written
+    // SIGINT, SIGTERM and SIGHUP end the message loop without a question (an
+    // open dialog is closed first); the shutdown after it writes the log, the
+    // settings and an unsaved course, so a terminated run is never lost.
+    platform::onTerminationSignal(app, [&window] { window.endWithoutQuestions(); });
+    // At the end of the desktop session everything is written at once,
     // before the session manager may kill us.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
+        window.endWithoutQuestions();
         window.shutdown();
     });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.shutdown(); });

@@ -55,6 +55,7 @@ void runNmeaReader() {
         const int got = readSerial(gpsPort, buffer.freeSpace(), buffer.freeBytes());
         if (got <= 0) {
             platform::sleepMs(1);
+            runFlashPoll();  // no line may come for a long while: the flash must still end
             if (stopRequested()) return;
             continue;
         }

@@ -1,6 +1,7 @@
 #include "capture/timing/capture_settings.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -48,9 +49,16 @@ void applyDefaultSettings() {
 std::string settingsPath() { return platform::settingsDirectory() + "velmora.pref"; }
 
 int loadSettings() {
+    std::string problem;
+    return loadSettingsWithReason(problem);
+}
+
+int loadSettingsWithReason(std::string& problem) {
+    problem.clear();
     // Update mode on purpose: a read-only settings file counts as missing.
     std::FILE* file = std::fopen(settingsPath().c_str(), "r+b");
     if (file == nullptr) return 1;
+    const double radiusBeforeM = captureSettings.pointOffset;
     // Each block keeps what a short file does not reach.
     readRecord(file, captureSettings);
     readRecord(file, gpsPort);
@@ -63,6 +71,13 @@ int loadSettings() {
     captureSettings.lastCourseName[sizeof captureSettings.lastCourseName - 1] = '\0';
     gpsPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
     beaconPort.portName[SERIAL_PORT_NAME_BYTES - 1] = '\0';
+    if (!std::isfinite(captureSettings.pointOffset) || captureSettings.pointOffset <= 0.0) {
+        char text[160];
+        std::snprintf(text, sizeof text, "pass radius %g m refused (a positive number of metres); %g m kept",
+                      captureSettings.pointOffset, radiusBeforeM);
+        problem = text;
+        captureSettings.pointOffset = radiusBeforeM;
+    }
     publishSettings();
     return 0;
 }

@@ -76,6 +76,10 @@ std::string settingsPath();
 // receiver kind are handed to the GPS state. 0 read, 1 not openable (a
 // missing or read-only file; the values stay).
 int loadSettings();
+// The same, saying what was refused: a pass radius that is not a positive
+// number keeps the value in memory (no pass could ever be counted with it).
+// "" when everything was taken.
+int loadSettingsWithReason(std::string& problem);
 
 // Writes all three blocks to a temporary file beside the target and renames
 // it into place, so a failed write never leaves a truncated settings file.

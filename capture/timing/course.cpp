@@ -1,14 +1,18 @@
 #include "capture/timing/course.h"
 
 #include <atomic>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <utility>
 
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/geodesy.h"
 #include "capture/gps/reader_hooks.h"
+#include "common/error_text.h"
 #include "common/record_io.h"
 
 namespace {
@@ -105,17 +109,53 @@ void setCourseNameAndType(std::string_view sjisName, int32_t courseType) {
         false);
 }
 
+namespace {
+
+// Why a course read from a file cannot be timed; "" when it can.
+std::string courseProblem(const Course& c) {
+    // A count beyond the two stored points would walk past them; such a file
+    // was never written by this program.
+    if (c.pointCount < 0 || c.pointCount > COURSE_MAX_POINTS)
+        return "point count " + std::to_string(c.pointCount) + " (0 to 2 expected)";
+    if (c.courseType < COURSE_LOOP || c.courseType > COURSE_OPEN_RETURN)
+        return "unknown course type " + std::to_string(c.courseType);
+    for (int i = 0; i < c.pointCount; ++i) {
+        const GeoPoint& p = c.points[i];
+        if (!std::isfinite(p.latitude) || !std::isfinite(p.longitude) || std::fabs(p.latitude) > 90.0 ||
+            std::fabs(p.longitude) > 180.0) {
+            char text[120];
+            std::snprintf(text, sizeof text, "point %d has no valid position (latitude %g, longitude %g)", i + 1,
+                          p.latitude, p.longitude);
+            return text;
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
 int loadCourse(const char* path) {
-    if (path == nullptr || !hasCourseExtension(path)) return 1;
+    std::string reason;
+    return loadCourseWithReason(path, reason);
+}
+
+int loadCourseWithReason(const char* path, std::string& reason) {
+    reason.clear();
+    if (path == nullptr || !hasCourseExtension(path)) {
+        reason = "not a course file name (.gps or .GPS)";
+        return 1;
+    }
     // Read-only, so a course the user may not write (the installed sample) still loads.
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return 1;
+    if (file == nullptr) {
+        reason = systemErrorText(errno);
+        return 1;
+    }
     Course loaded{};  // every byte zero: the record has no implicit padding
     readRecord(file, loaded);
     std::fclose(file);
-    // A count beyond the two stored points would walk past them; such a file
-    // was never written by this program.
-    if (loaded.pointCount < 0 || loaded.pointCount > COURSE_MAX_POINTS) return 1;
+    reason = courseProblem(loaded);
+    if (!reason.empty()) return 1;
     recomputeGeocentric(loaded);
     editCourse([&](Course& c) { c = loaded; return true; }, true);
     return 0;
@@ -125,6 +165,27 @@ FileWriteResult saveCourse(const char* path) {
     if (path == nullptr) return {FileWriteStatus::FAILED, "cannot write the course file: no name"};
     const Course image = currentCourse();
     return writeFileAtomically(path, [&](std::FILE* file) { return writeRecord(file, image); });
+}
+
+UnsavedCourseResult saveUnsavedCourse(const std::string& directory) {
+    const Course image = currentCourse();
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    UnsavedCourseResult result;
+    for (int n = 1; n <= 100; ++n) {
+        result.path = directory + "unsaved-course-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".gps";
+        const FileWriteResult written = writeFileAtomically(
+            result.path, [&](std::FILE* file) { return writeRecord(file, image); }, /*keepExisting=*/true);
+        result.status = written.status;
+        result.error = written.error;
+        if (written.status != FileWriteStatus::TARGET_EXISTS) return result;
+    }
+    result.status = FileWriteStatus::FAILED;
+    result.error = "no free name in " + directory;
+    return result;
 }
 
 int courseCapacity(const Course& c) { return c.courseType == COURSE_LOOP ? 1 : 2; }

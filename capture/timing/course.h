@@ -11,6 +11,8 @@
 // or new points at its next run.
 #pragma once
 
+#include <string>
+
 #include <cstdint>
 #include <string_view>
 
@@ -34,11 +36,26 @@ void setCourseNameAndType(std::string_view sjisName, int32_t courseType);
 // new points), 1 refused (the course is unchanged). Allowed while measuring:
 // the lap check uses the loaded course from its next run.
 int loadCourse(const char* path);
+// The same, saying why a file was refused: not a course file name, not
+// readable, a point count outside 0..2, an unknown course type, or a point
+// whose latitude or longitude is not a number or out of range (nothing
+// would ever be timed on it). "" after a load.
+int loadCourseWithReason(const char* path, std::string& reason);
 
 // Writes the 368-byte image of the course to `path` (no extension check)
 // through a temporary file. WRITTEN, or FAILED with "cannot write PATH:
 // reason" (the old file intact).
 FileWriteResult saveCourse(const char* path);
+
+// The course written under a new name in `directory` (ending in '/'),
+// "unsaved-course-YYYYMMDD-HHMMSS[-N].gps": an existing file is never
+// replaced, so no course of the driver's can be overwritten.
+struct UnsavedCourseResult {
+    FileWriteStatus status = FileWriteStatus::FAILED;
+    std::string path;   // the file written
+    std::string error;  // reason of a failure
+};
+UnsavedCourseResult saveUnsavedCourse(const std::string& directory);
 
 // How many points a course of this type takes: 1 for a loop, 2 otherwise.
 int courseCapacity(const Course& c);

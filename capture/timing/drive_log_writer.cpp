@@ -1,6 +1,7 @@
 #include "capture/timing/drive_log_writer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -74,7 +75,18 @@ std::string driveLogDateText(const std::tm& localDate) {
     return text;
 }
 
-DriveLogResult writeDriveLog() {
+DriveLogResult writeDriveLog() { return writeDriveLog(currentCourse()); }
+
+std::string driveLogFolderProblem() {
+    const std::string directory = driveLogDirectory();
+    std::string error;
+    if (!ensureDirectory(directory, error)) return error;
+    if (::access(directory.c_str(), W_OK | X_OK) != 0)
+        return "cannot write in folder " + directory + ": " + systemErrorText(errno);
+    return "";
+}
+
+DriveLogResult writeDriveLog(const Course& image) {
     DriveLogResult result;
     const int32_t count = sampleCount.load();
     if (passLog.passCount <= 0 || count <= 0 || samples == nullptr) return result;
@@ -86,7 +98,6 @@ DriveLogResult writeDriveLog() {
     }
     const std::string base = directory + todayDateText();
     const PassLog log = passLog;
-    const Course image = currentCourse();
     for (;;) {
         result.path = candidateName(base, logFileCounter);
         // An existing name is never replaced: a log from an earlier run of

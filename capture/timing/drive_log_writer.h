@@ -24,3 +24,10 @@ std::string driveLogDateText(const std::tm& localDate);
 // counter is advanced past existing files); the file appears under that name
 // only once complete. DRIVE_LOG_NOTHING when there is no pass or sample.
 DriveLogResult writeDriveLog();
+// The same with the course block given: a run kept after a failed write
+// carries the course it was measured on, even once New or Stop cleared it.
+DriveLogResult writeDriveLog(const Course& image);
+
+// Creates the log folder when missing and checks that files can be made in
+// it: "" when usable, otherwise the folder and the reason.
+std::string driveLogFolderProblem();

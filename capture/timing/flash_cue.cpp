@@ -21,3 +21,10 @@ void pollFlash() {
     captureSink().setFlashVisible(false);
     flashVisible = 0;
 }
+
+void hideFlash() {
+    // Always told, not only when shown: a hide costs nothing and a window
+    // left up by any path must not cover the controls.
+    captureSink().setFlashVisible(false);
+    flashVisible = 0;
+}

@@ -15,3 +15,6 @@ void showFlash();
 // Hides the flash when the tick is strictly later than flashStartTick + 500
 // (modulo 2^32). Does nothing while no flash is shown.
 void pollFlash();
+// Hides the flash whatever its time, for the end of a measurement. Call only
+// while no reader runs (the reader alone owns the values above otherwise).
+void hideFlash();

@@ -18,12 +18,22 @@ enum StartResult : int {
     START_GPS_PORT_FAILED = 1,     // "GPS接続ポートが使用できませんでした。"
     START_BEACON_PORT_FAILED = 2,  // "MoTec接続ポートが使用できませんでした。"
     START_RECORDER_FAILED = 3,     // no sample buffer or no recorder thread
+    START_UNWRITTEN_RUN = 4,       // the last run's drive log is still unwritten
 };
 
 struct StartOutcome {
     StartResult result = START_OK;
     std::string error;  // why a start failed, for a log or a terminal ("" on success)
+    int portErrno = 0;  // errno of the failed port open, for portFailureReason
+    // A started measurement whose log folder cannot be written, told before
+    // the run (folder and reason); "" when the folder is usable.
+    std::string logFolderProblem;
 };
+
+// The reason a port could not be opened, in the user's words (Japanese), for
+// the line under the fixed port message: busy, no such device, permission
+// (with the dialout hint), settings refused; otherwise the system's text.
+std::string portFailureReason(int portErrno);
 
 // Clears the pass log, publishes the settings to the workers, installs the
 // reader hooks, opens the GPS port with its reader, the beacon port with
@@ -39,9 +49,26 @@ struct StopResult {
 };
 
 // Stops the reader, the beacon and the recorder (which writes the drive log
-// when anything was recorded and a pass counted), clears an incomplete
-// course, resets the lap-timing state and plays cue 1.
+// when anything was recorded and a pass counted), hides the flash, clears an
+// incomplete course, resets the lap-timing state and plays cue 1.
 StopResult stopMeasuring();
+
+// A run whose drive log could not be written is held in memory (samples,
+// pass log and the course it was measured on) until it is written or the
+// user drops it; no start is allowed meanwhile.
+bool unwrittenRunHeld();
+// Writes the held run to the current log folder; it is released once written.
+// DRIVE_LOG_NOTHING when none is held.
+DriveLogResult writeHeldRun();
+void dropHeldRun();
+// Writes the held run where a file can still be made when the log folder
+// cannot take it and nobody can choose another: the user's home folder, else
+// the temporary folder ($TMPDIR or /tmp). The drive log folder is left
+// pointing at the folder that took it.
+DriveLogResult writeHeldRunToFallback();
+// Why the last stop wrote no drive log: "no sample was recorded" or "no pass
+// was counted".
+std::string noDriveLogReason();
 
 // New: stops everything as above (writing the log when there is one), sets
 // the distances to unknown, resets the lap-timing state, clears the course

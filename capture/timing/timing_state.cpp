@@ -8,6 +8,7 @@
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/flash_cue.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/measurement.h"
 #include "capture/timing/recorder.h"
 
 namespace {
@@ -40,6 +41,7 @@ void resetTimingState() {
     recording = 0;
     recorderStop = 0;
     logFileCounter = 0;
+    dropHeldRun();
     setDriveLogDirectory("");
     beaconPort = closedSerialPort("COM2", 9600);
     beaconStop = 0;

@@ -30,6 +30,10 @@ bool onTerminationSignal(QCoreApplication& app, std::function<void()> onSignal) 
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal or a logout; left ignored when started under nohup.
+    struct sigaction hangup = {};
+    if (::sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN)
+        ::sigaction(SIGHUP, &action, nullptr);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <numbers>
 #include <sstream>
+#include <unistd.h>
 
 #include "capture/timing/capture_settings.h"
 #include "common/records.h"
@@ -115,7 +116,7 @@ TEST_F(VelmoraProcess, HandOverIsIgnoredWhileMeasuring) {
     ASSERT_TRUE(listening());
     const auto [handed, out] = runToEnd({program, other}, true);
     EXPECT_EQ(handed, 0) << out;
-    first.signal(SIGTERM);
+    first.signal(SIGHUP);  // a closed terminal ends the program in order, as SIGTERM does
     EXPECT_EQ(first.wait(30000), 0);
     const std::vector<std::string> lines = linesUntil(first, "", 1000);
     EXPECT_TRUE(has(lines, "title: Velmora (ループ：running)"));
@@ -182,6 +183,89 @@ TEST_F(VelmoraProcess, SimulatedLapsAreCountedAndTheRunIsWrittenAtSigterm) {
     EXPECT_EQ(saved.autoStart, 1);
     EXPECT_EQ(saved.samplingPeriodMs, 100);
     EXPECT_EQ(std::string(gps.portName), port);
+}
+
+// A laptop shutting down sends SIGTERM: velmora ends within 5 s without any
+// question, even with a dialog open and a course that was never saved, and
+// leaves the drive log, the settings and the course (under a new name beside
+// the program, the driver's file untouched). Keys reach it through the X
+// server, so this runs under Xvfb only.
+TEST_F(VelmoraProcess, SigtermWithAnUnsavedCourseAndADialogOpenEndsAtOnceWritingEverything) {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0' || !std::filesystem::exists("/usr/bin/xdotool"))
+        GTEST_SKIP() << "needs an X display (xvfb-run) and xdotool";
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The X platform's desktop libraries keep their caches to the end.
+    writeFile(dir / "lsan.supp", "leak:libdbus\nleak:libfontconfig\nleak:libxcb\n", 44);
+    ::setenv("LSAN_OPTIONS", ("suppressions=" + (dir / "lsan.supp")).c_str(), 1);
+    Pty gps;
+    ASSERT_TRUE(gps.ok());
+    writeSettings(gps.path(), 100);
+    Course open;
+    open.courseType = 1;  // an open course: a second point can be added while measuring
+    open.pointCount = 1;
+    open.points[0].latitude = 35.0;
+    open.points[0].longitude = 139.0;
+    std::snprintf(open.name, sizeof open.name, "%s", "mine");
+    const std::string course = dir / "mine.gps";
+    writeFile(course, &open, sizeof open);
+    const std::string driverCourse = readFile(course);
+
+    ChildProcess velmora({program, course}, /*withStderr=*/true);
+    ::unsetenv("LSAN_OPTIONS");
+    std::vector<std::string> lines = linesUntil(velmora, "panel 1016: 0", 30000);
+    ASSERT_TRUE(has(lines, "panel 1016: 0")) << "autoStart began measuring";
+    const std::string fix = "$GPGGA,030000.00,3500.0000,N,13900.0000,E,1,08,0.9,50.0,M,,M,,*";
+    unsigned sum = 0;
+    for (char ch : fix.substr(1, fix.size() - 2)) sum ^= static_cast<unsigned char>(ch);
+    char line[128];
+    std::snprintf(line, sizeof line, "%s%02X\r\n", fix.c_str(), sum);
+    const auto drive = [&](int ms) {
+        for (int t = 0; t < ms; t += 50) {
+            gps.write(line);
+            ::usleep(50000);
+        }
+    };
+    drive(1000);  // point 1 passed, samples recorded
+    // Space adds point 2 at the next fix: the course now differs from its file.
+    const std::string window = std::to_string(velmora.pid());
+    const auto [found, ids] = runToEnd({"/usr/bin/xdotool", "search", "--sync", "--onlyvisible", "--pid", window});
+    ASSERT_EQ(found, 0) << ids;
+    const std::string id = ids.substr(0, ids.find('\n'));
+    ASSERT_EQ(runToEnd({"/usr/bin/xdotool", "windowfocus", "--sync", id, "key", "space"}).first, 0);
+    drive(500);
+    // The About box stays open while the signal comes.
+    ASSERT_EQ(runToEnd({"/usr/bin/xdotool", "key", "alt+slash"}).first, 0);
+    ::usleep(500000);
+
+    const auto signalled = std::chrono::steady_clock::now();
+    velmora.signal(SIGTERM);
+    const int status = velmora.wait(5000);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+    for (std::string rest; velmora.readLine(rest, 1000);) lines.push_back(rest);
+    std::string output;
+    for (const std::string& l : lines) output += l + "\n";
+    ASSERT_EQ(status, 0) << "ended within 5 s\n" << output;
+
+    std::vector<std::filesystem::path> logs, kept;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path() / "log"))
+        if (e.path().extension() == ".gpd") logs.push_back(e.path());
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        if (e.path().filename().string().rfind("unsaved-course-", 0) == 0) kept.push_back(e.path());
+    EXPECT_EQ(logs.size(), 1u) << "the drive log of the run";
+    ASSERT_EQ(kept.size(), 1u) << "the unsaved course beside the program";
+    const std::string image = readFile(kept[0]);
+    ASSERT_EQ(image.size(), sizeof(Course));
+    Course saved;
+    std::memcpy(&saved, image.data(), sizeof saved);
+    EXPECT_EQ(saved.pointCount, 2) << "with the point added by Space";
+    EXPECT_STREQ(saved.name, "mine");
+    EXPECT_EQ(readFile(course), driverCourse) << "the driver's own file is left as it was";
+    const bool told = std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find(kept[0].string()) != std::string::npos;
+    });
+    EXPECT_TRUE(told) << "stderr names the file";
+    EXPECT_TRUE(std::filesystem::exists(dir / "velmora.pref"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // reported with its name and reason, and at exit the samples stay until the
 // log is written elsewhere or the user gives it up. The settings reach their
 // file at exit, and a recorder capacity the settings could not have is told.
+#include <cstring>
 #include <fstream>
 
 #include <QAction>
@@ -10,6 +11,8 @@
 #include "tests/app/capture_window_fixture.h"
 
 namespace {
+
+using CaptureStartUp = CaptureWindowTest;
 
 class CaptureRunEnd : public CaptureWindowTest {
 protected:
@@ -32,13 +35,51 @@ protected:
     }
 };
 
-TEST_F(CaptureRunEnd, StopNamesTheLogThatCouldNotBeWrittenAndWhy) {
+TEST_F(CaptureRunEnd, FailedWriteAtStopIsKeptAskedAgainAtStartAndWrittenByALaterRetry) {
+    retryAnswers = {CaptureWindow::LOG_KEEP};  // the question closed unanswered
     window->handleCommand(COMMAND_STOP);
-    ASSERT_EQ(errors.size(), 1u);
-    const std::string text = errors[0].text.toStdString();
-    EXPECT_EQ(errors[0].caption, "エラー");
+    ASSERT_EQ(asked.size(), 1u);
+    const std::string text = asked[0].text.toStdString();
+    EXPECT_EQ(asked[0].caption, "askLogRetry");
     EXPECT_NE(text.find(dir / "blocked/log/"), std::string::npos) << text;
     EXPECT_NE(text.find("Not a directory"), std::string::npos) << "the reason: " << text;
+    EXPECT_TRUE(unwrittenRunHeld());
+
+    // New clears the course; the held run keeps the one it was measured on.
+    window->handleCommand(COMMAND_NEW);
+    // A start would clear the samples: it asks first, and stays idle unanswered.
+    retryAnswers = {CaptureWindow::LOG_KEEP};
+    window->handleCommand(COMMAND_START);
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(readerRunning.load(), 0);
+    EXPECT_TRUE(unwrittenRunHeld());
+
+    // The folder is mended; the retry writes the run, then the start goes on.
+    std::filesystem::remove(dir / "blocked");
+    retryAnswers = {CaptureWindow::LOG_RETRY};
+    window->handleCommand(COMMAND_START);
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_FALSE(unwrittenRunHeld());
+    EXPECT_EQ(readerRunning.load(), 1);
+    const auto logs = logsIn(dir / "blocked/log");
+    ASSERT_EQ(logs.size(), 1u);
+    const std::string image = readFile(logs[0]);
+    ASSERT_GE(image.size(), 780u + 40u * 3u) << "the samples of the run";
+    Course written;
+    std::memcpy(&written, image.data() + image.size() - 4 - sizeof written, sizeof written);
+    EXPECT_EQ(sjisToUtf8(fixedText(written.name)), "天馬");
+    EXPECT_EQ(written.pointCount, 1);
+}
+
+TEST_F(CaptureStartUp, ALogFolderThatCannotBeWrittenIsToldAtStart) {
+    replaceCourse(makeCourse(COURSE_LOOP, 1));
+    std::ofstream(dir / "blocked") << "not a folder";
+    setDriveLogDirectory(dir / "blocked/log");
+    startThroughMenu();
+    ASSERT_EQ(warnings.size(), 1u);
+    const std::string text = warnings[0].text.toStdString();
+    EXPECT_NE(text.find(dir / "blocked"), std::string::npos) << text;
+    EXPECT_EQ(readerRunning.load(), 1) << "told, not refused: the run is kept in memory";
 }
 
 TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSettings) {
@@ -72,16 +113,17 @@ TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSetti
     EXPECT_EQ(asked.size(), 2u);
 }
 
-TEST_F(CaptureRunEnd, ExitGivesUpOnlyWhenTheUserSaysSo) {
+TEST_F(CaptureRunEnd, ExitAsksAgainForAKeptRunAndGivesUpOnlyWhenTheUserSaysSo) {
+    retryAnswers = {CaptureWindow::LOG_KEEP};
+    window->handleCommand(COMMAND_STOP);  // kept in memory
     otherLogFolder = "";   // the folder chooser is cancelled: asked again
-    retryAnswers = {1, 2};
+    retryAnswers = {CaptureWindow::LOG_OTHER_FOLDER, CaptureWindow::LOG_DROP};
     window->shutdown();
-    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_FALSE(unwrittenRunHeld());
     EXPECT_TRUE(logsIn(dir / "log").empty());
     EXPECT_TRUE(std::filesystem::exists(dir / "velmora.pref")) << "the settings are written anyway";
 }
-
-using CaptureStartUp = CaptureWindowTest;
 
 TEST_F(CaptureStartUp, ReducedRecorderCapacityIsToldOnceTheWindowIsUp) {
     // 1 ms for 20 000 s asks for 20 million samples, twice what the buffer takes.

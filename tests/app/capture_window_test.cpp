@@ -1,6 +1,8 @@
 // The capture window applies the command table to its menu, buttons and keys,
 // runs the file commands with their prompts, and shows what the cores return.
 #include <QAction>
+#include <QDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -96,6 +98,20 @@ TEST_F(CaptureWindowStates, MenuButtonsAndKeysFollowTheCommandTable) {
                 utf8ToSjis("天馬"), c.type)));
         }
     }
+
+    // The Help item's menu text has no key hint, so the menu shows none; its
+    // keys still open the About box.
+    EXPECT_TRUE(window->action(COMMAND_ABOUT)->shortcuts().isEmpty());
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            aboutShown = true;
+            box->reject();
+        }
+    });
+    QTest::keyClick(window.get(), Qt::Key_Slash, Qt::AltModifier);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(aboutShown) << "Alt+/";
 }
 
 TEST_F(CaptureWindowStates, OptionTogglesCheckTheirItemsAndLapSyncGovernsItsSubItem) {
@@ -133,7 +149,9 @@ TEST_F(CaptureWindowStates, FailedOrAbandonedStartStaysIdle) {
     QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(readerRunning.load(), 0);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].text, "GPS接続ポートが使用できませんでした。");
+    // The design's words, then the reason on a line of its own.
+    EXPECT_EQ(errors[0].text.section('\n', 0, 0), "GPS接続ポートが使用できませんでした。");
+    EXPECT_TRUE(errors[0].text.section('\n', 1).contains("見つかりません")) << errors[0].text.toStdString();
     EXPECT_EQ(errors[0].caption, "警告");
     EXPECT_TRUE(window->panel()->button(PANEL_BUTTON_START)->isEnabled());
     EXPECT_FALSE(window->panel()->button(PANEL_BUTTON_STOP)->isEnabled());
@@ -158,6 +176,8 @@ TEST_F(CaptureWindowStop, IncompleteCourseIsClearedAndTheTitleFallsBack) {
         replaceCourse(makeCourse(c.type, c.points));
         window->updateTitle();
         startThroughMenu();
+        courseModified = 1;  // as after a point was added
+        window->setCourseFilePath(dir / "driver.gps");
         window->handleCommand(COMMAND_STOP);
         flushPanel();
         const Course after = currentCourse();
@@ -172,6 +192,10 @@ TEST_F(CaptureWindowStop, IncompleteCourseIsClearedAndTheTitleFallsBack) {
             EXPECT_EQ(window->panel()->fieldText(1005), "35.00000000度");
         }
         EXPECT_TRUE(window->action(COMMAND_START)->isEnabled());
+        // Nothing of a cleared course is left to save, and a later Save must
+        // not replace the driver's file with an empty course.
+        EXPECT_EQ(window->action(COMMAND_SAVE)->isEnabled(), !c.cleared);
+        EXPECT_EQ(window->courseFilePath().empty(), c.cleared);
     }
 }
 
@@ -314,7 +338,8 @@ TEST_F(CaptureWindowFiles, OpenLoadsWithoutAskingAndAFailureKeepsTheCourse) {
     chosenFiles = {dir / "other.txt"};  // refused for its extension
     window->handleCommand(COMMAND_OPEN);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].text, "GPSファイルが読み込めません。");
+    EXPECT_EQ(errors[0].text.section('\n', 0, 0), "GPSファイルが読み込めません。");
+    EXPECT_TRUE(errors[0].text.section('\n', 1).contains(".gps")) << "why: " << errors[0].text.toStdString();
     EXPECT_EQ(currentCourse().pointCount, 1);
     chosenFiles = {dir / "other.gps"};
     window->handleCommand(COMMAND_OPEN);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -181,6 +182,19 @@ TEST_F(DialogsTest, GpsPortOkParsesTheBoxesCancelChangesNothing) {
     EXPECT_FALSE(runGpsPortDialog(&owner));
     EXPECT_EQ(std::memcmp(&gpsPort, &before, sizeof before), 0);
     EXPECT_EQ(datum.load() + binaryReceiver.load(), 2);
+
+    // Typed into the box and confirmed, "odd" stays "odd": no list entry, so
+    // the parity is not changed behind the driver's back.
+    std::unique_ptr<WhenShown> typed(WhenShown::of<QDialog>([&](QDialog* d) {
+        QLineEdit* edit = child<QComboBox>(d, 1024)->lineEdit();
+        edit->selectAll();
+        QTest::keyClicks(edit, "odd");
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(child<QComboBox>(d, 1024)->currentText(), "odd");
+        if (d->isVisible()) click(d, 1);
+    }));
+    runGpsPortDialog(&owner);
+    EXPECT_EQ(gpsPort.parity, PARITY_EVEN);
 }
 
 TEST_F(DialogsTest, ASettingsFileOfOnlyTheOptionsLeavesBothPortsAtTheirDefaults) {

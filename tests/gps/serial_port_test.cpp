@@ -1,7 +1,11 @@
 #include "capture/gps/serial_port.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cerrno>
 
@@ -96,6 +100,32 @@ TEST(SerialPortTest, SecondOpenOfABusyPortFailsUntilTheFirstCloses) {
     EXPECT_EQ(second.handle, 0);
     closeSerialPort(first);
     EXPECT_EQ(openSerialPort(second), 0);
+    closeSerialPort(second);
+
+    // A program that opened the device before us, without exclusive mode,
+    // would go on taking bytes: it makes the port busy too. (The test's own
+    // hold on the pty master is the device's other end and does not count.)
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        ::close(pty.master());
+        const int fd = ::open(pty.path().c_str(), O_RDWR | O_NOCTTY);
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], fd >= 0 ? "y" : "n", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char opened = 0;
+    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'y');
+    EXPECT_EQ(openSerialPort(second), 1);
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(second.handle, 0);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_EQ(openSerialPort(second), 0) << "free again once the other program is gone";
     closeSerialPort(second);
 }
 

@@ -42,6 +42,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     void signal(int number) const { ::kill(pid_, number); }
+    pid_t pid() const { return pid_; }
 
     // Next output line without its newline; false at the end of output or after `timeoutMs`.
     bool readLine(std::string& line, int timeoutMs) {

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
 
 #include "capture/gps/gps_reader.h"
+#include "capture/gps/serial_port.h"
+#include "capture/timing/flash_cue.h"
 #include "capture/timing/beacon.h"
 #include "capture/timing/command_states.h"
 #include "capture/timing/drive_log_writer.h"
@@ -68,7 +72,49 @@ TEST_F(MeasurementTest, StartAndStopRunTheWorkersAndStopClearsAnIncompleteCourse
     EXPECT_EQ(passHoldUntil[0], 0u);
 }
 
-TEST_F(MeasurementTest, FailedStartUndoesWhatItOpened) {
+TEST_F(MeasurementTest, FlashNeverOutlivesTheMeasurementOrItsTime) {
+    // A pass just before Stop or New: the reader that would hide it is gone.
+    for (StopResult (*end)() : {stopMeasuring, newCourse}) {
+        flashVisible = 1;
+        flashStartTick = platform::GetTickCount();
+        ASSERT_EQ(startMeasuring(), START_OK);
+        const int hides = sink.flashHides.load();
+        end();
+        EXPECT_GT(sink.flashHides.load(), hides);
+        EXPECT_EQ(flashVisible, 0);
+    }
+    // No line comes after the pass (a receiver lost): the reader's wait for
+    // data still ends the flash after its time.
+    flashVisible = 1;
+    flashStartTick = platform::GetTickCount();
+    ASSERT_EQ(startMeasuring(), START_OK);
+    const int hides = sink.flashHides.load();
+    EXPECT_TRUE(eventually([&] { return sink.flashHides.load() > hides; }, 3000));
+    stopMeasuring();
+}
+
+TEST_F(MeasurementTest, FailedStartUndoesWhatItOpenedAndSaysWhy) {
+    // The reason under the port message comes from the open itself.
+    setPortName(gpsPort, "/dev/no-such-gps-port");
+    StartOutcome failed = startMeasuringWithReason();
+    EXPECT_EQ(failed.result, START_GPS_PORT_FAILED);
+    EXPECT_NE(portFailureReason(failed.portErrno).find("見つかりません"), std::string::npos);
+    setPortName(gpsPort, gpsPty.path());
+    gpsPort.baudRate = 0;
+    failed = startMeasuringWithReason();
+    EXPECT_NE(portFailureReason(failed.portErrno).find("通信設定"), std::string::npos) << failed.error;
+    gpsPort.baudRate = 38400;
+    SerialPort other = gpsPort;
+    ASSERT_EQ(openSerialPort(other), 0);
+    failed = startMeasuringWithReason();
+    EXPECT_NE(portFailureReason(failed.portErrno).find("使用中"), std::string::npos) << failed.error;
+    closeSerialPort(other);
+    if (::geteuid() != 0) {  // root opens anything
+        ::chmod(gpsPty.path().c_str(), 0);
+        failed = startMeasuringWithReason();
+        EXPECT_NE(portFailureReason(failed.portErrno).find("dialout"), std::string::npos) << failed.error;
+        ::chmod(gpsPty.path().c_str(), 0600);
+    }
     setPortName(gpsPort, "/dev/no-such-gps-port");
     EXPECT_EQ(startMeasuring(), START_GPS_PORT_FAILED);
     EXPECT_EQ(readerRunning.load(), 0);

@@ -1,6 +1,7 @@
 // The files the capture side keeps: courses and settings.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "capture/timing/beacon.h"
@@ -60,22 +61,40 @@ TEST_F(CourseTest, LoadRecomputesGeocentricUnderTheFilesDatum) {
     EXPECT_EQ(datum, 0) << "the configured datum is restored";
 }
 
-TEST_F(CourseTest, RefusedLoadsLeaveTheCourseUnchanged) {
-    Course c = sample();
-    writeFile(directory / "mixed.Gps", &c, sizeof c);  // only ".gps" or ".GPS"
-    writeFile(directory / "noext", &c, sizeof c);
-    c.pointCount = 3;
-    writeFile(directory / "three.gps", &c, sizeof c);
-    c.pointCount = -1;
-    writeFile(directory / "negative.gps", &c, sizeof c);
+TEST_F(CourseTest, RefusedLoadsSayWhyAndLeaveTheCourseUnchanged) {
+    struct Case {
+        const char* leaf;
+        void (*spoil)(Course&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"mixed.Gps", [](Course&) {}, ".gps or .GPS"},
+        {"noext", [](Course&) {}, ".gps or .GPS"},
+        {"missing.gps", nullptr, "No such file"},
+        {"three.gps", [](Course& c) { c.pointCount = 3; }, "point count 3"},
+        {"negative.gps", [](Course& c) { c.pointCount = -1; }, "point count -1"},
+        {"type.gps", [](Course& c) { c.courseType = 7; }, "unknown course type 7"},
+        {"nan.gps", [](Course& c) { c.points[0].latitude = std::nan(""); }, "point 1 has no valid position"},
+        {"inf.gps", [](Course& c) { c.points[0].longitude = INFINITY; }, "point 1 has no valid position"},
+        {"north.gps", [](Course& c) { c.points[0].latitude = 95.0; }, "latitude 95"},
+        {"east.gps", [](Course& c) { c.points[0].longitude = -181.0; }, "longitude -181"},
+    };
+    for (const Case& k : cases) {
+        Course c = sample();
+        if (k.spoil == nullptr) continue;
+        k.spoil(c);
+        writeFile(directory / k.leaf, &c, sizeof c);
+    }
     Course before;
     before.pointCount = 1;
     std::strcpy(before.name, "kept");
     replaceCourse(before);
-    for (const char* leaf : {"mixed.Gps", "noext", "three.gps", "negative.gps", "missing.gps"}) {
-        EXPECT_EQ(loadCourse((directory / leaf).c_str()), 1) << leaf;
+    for (const Case& k : cases) {
+        std::string reason;
+        EXPECT_EQ(loadCourseWithReason((directory / k.leaf).c_str(), reason), 1) << k.leaf;
+        EXPECT_NE(reason.find(k.reason), std::string::npos) << k.leaf << ": " << reason;
         const Course now = currentCourse();
-        EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << leaf;
+        EXPECT_EQ(std::memcmp(&now, &before, sizeof now), 0) << k.leaf;
     }
     EXPECT_EQ(loadCourse(nullptr), 1);
 }
@@ -117,6 +136,26 @@ TEST_F(SettingsTest, SavedBlocksSitAtTheirOffsetsAndLoadBack) {
     const FileWriteResult failed = saveSettings();
     EXPECT_EQ(failed.status, FileWriteStatus::FAILED);
     EXPECT_NE(failed.error.find(settingsPath()), std::string::npos) << failed.error;
+}
+
+TEST_F(SettingsTest, ARadiusThatCouldNeverBePassedIsRefusedWithTheReason) {
+    for (const double radiusM : {0.0, -5.0, std::nan(""), double(INFINITY)}) {
+        captureSettings.pointOffset = radiusM;
+        std::strcpy(gpsPort.portName, "/dev/ttyUSB3");
+        ASSERT_EQ(saveSettings().status, FileWriteStatus::WRITTEN);
+        applyDefaultSettings();
+        std::string problem;
+        ASSERT_EQ(loadSettingsWithReason(problem), 0);
+        EXPECT_NE(problem.find("pass radius"), std::string::npos) << radiusM << ": " << problem;
+        EXPECT_EQ(captureSettings.pointOffset, 15.0) << "the default stays";
+        EXPECT_EQ(passOptions().pointOffsetM, 15.0);
+        EXPECT_STREQ(gpsPort.portName, "/dev/ttyUSB3") << "the rest of the file is taken";
+    }
+    captureSettings.pointOffset = 0.5;
+    ASSERT_EQ(saveSettings().status, FileWriteStatus::WRITTEN);
+    std::string problem = "stale";
+    ASSERT_EQ(loadSettingsWithReason(problem), 0);
+    EXPECT_EQ(problem, "");
 }
 
 TEST_F(SettingsTest, ShortFileChangesOnlyWhatItHoldsAndNamesStayTerminated) {

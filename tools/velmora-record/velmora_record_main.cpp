@@ -1,5 +1,6 @@
 // velmora-record: the capture core without a window. Loads a course, measures
-// until SIGINT or SIGTERM, then writes the drive log like the capture program.
+// until SIGINT, SIGTERM or SIGHUP, then writes the drive log like the capture
+// program (into the home or temporary folder when the log folder refuses it).
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -42,6 +43,12 @@ bool installStopSignals() {
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     std::signal(SIGPIPE, SIG_IGN);
+    // A closed terminal or a logout ends the run like Ctrl-C; under nohup
+    // the hangup stays ignored.
+    struct sigaction hangup {};
+    if (::sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN &&
+        ::sigaction(SIGHUP, &action, nullptr) != 0)
+        return false;
     return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
 }
 
@@ -74,7 +81,16 @@ void warnIfIncomplete() {
                  courseCapacity(course));
 }
 
-int reportDriveLog(const DriveLogResult& log) {
+int reportDriveLog(DriveLogResult log) {
+    if (log.status == DRIVE_LOG_FAILED) {
+        // Nobody is there to choose another folder: the run goes where a file
+        // can still be made, and the terminal says where.
+        std::fprintf(stderr, "velmora-record: cannot write the drive log %s: %s\n", log.path.c_str(),
+                     log.error.c_str());
+        log = writeHeldRunToFallback();
+        if (log.status == DRIVE_LOG_WRITTEN)
+            std::fprintf(stderr, "velmora-record: the drive log was written to %s instead\n", log.path.c_str());
+    }
     switch (log.status) {
         case DRIVE_LOG_WRITTEN:
             std::printf("log: %s\n", log.path.c_str());
@@ -85,7 +101,7 @@ int reportDriveLog(const DriveLogResult& log) {
             return 1;
         default:
             std::printf("log: -\n");
-            std::fprintf(stderr, "velmora-record: no drive log (no sample or no counted pass)\n");
+            std::fprintf(stderr, "velmora-record: no drive log (%s)\n", noDriveLogReason().c_str());
             return 0;
     }
 }
@@ -139,11 +155,15 @@ int main(int argc, char** argv) {
     }
     if (parsed.options.makeCourse) return makeCourse(parsed.options);
     applyDefaultSettings();
-    loadSettings();  // a missing file keeps the defaults
+    std::string settingsProblem;
+    loadSettingsWithReason(settingsProblem);  // a missing file keeps the defaults
+    if (!settingsProblem.empty())
+        std::fprintf(stderr, "velmora-record: settings %s: %s\n", settingsPath().c_str(), settingsProblem.c_str());
     applyOverrides(parsed.options);
-    if (loadCourse(parsed.options.coursePath.c_str()) != 0) {
-        std::fprintf(stderr, "velmora-record: cannot read course file %s (a .gps or .GPS file)\n",
-                     parsed.options.coursePath.c_str());
+    std::string courseProblem;
+    if (loadCourseWithReason(parsed.options.coursePath.c_str(), courseProblem) != 0) {
+        std::fprintf(stderr, "velmora-record: cannot read course file %s: %s\n", parsed.options.coursePath.c_str(),
+                     courseProblem.c_str());
         return 1;
     }
     warnIfIncomplete();
@@ -165,8 +185,14 @@ int main(int argc, char** argv) {
     if (started.result != START_OK) {
         setCaptureSink(nullptr);
         std::fprintf(stderr, "velmora-record: %s\n", started.error.c_str());
+        if (started.portErrno == EACCES || started.portErrno == EPERM)
+            std::fprintf(stderr, "velmora-record: to use serial ports, join the dialout group "
+                                 "(sudo adduser $USER dialout) and log in again\n");
         return 1;
     }
+    if (!started.logFolderProblem.empty())
+        std::fprintf(stderr, "velmora-record: warning: %s; the drive log will go to the home or temporary folder\n",
+                     started.logFolderProblem.c_str());
     std::printf("start port %s course %s\n", gpsPort.portName,
                 sjisToUtf8(fixedText(currentCourse().name)).c_str());
     std::fflush(stdout);
