@@ -26,7 +26,9 @@ struct PassDecision {
 
 bool isNear(int i, double radiusM) {
     const double d = pointDistance[i];
-    const double s = pointSegmentDistance[i];
+    // A segment over a gap in the fixes is no path the car drove in a known
+    // time: a pass found only on it would be timed wrong by the gap.
+    const double s = fixIntervalMs.load() <= MAX_SEGMENT_GAP_MS ? pointSegmentDistance[i] : -1.0;
     // Strict on purpose: a distance equal to the radius is outside it.
     return d >= 0.0 && (d < radiusM || (s >= 0.0 && s < radiusM));
 }

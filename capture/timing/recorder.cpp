@@ -119,6 +119,13 @@ void recorderStep(RecorderSchedule& schedule) {
                                  ? schedule.periodMs
                                  : effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
     const uint32_t now = platform::GetTickCount();
+    if (fixLost.load() != 0) {
+        // No fix for a while (receiver lost or no satellites): a gap in the
+        // ticks, not the frozen position again and again. The schedule starts
+        // afresh with the first fix back.
+        schedule.nextDueMs = now;
+        return;
+    }
     if (sampleCount.load() == 0) {
         // The first sample never carries a mark: a pending pass goes into the next one.
         if (maxSamples < 1) return;
