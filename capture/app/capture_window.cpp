@@ -27,6 +27,7 @@
 #include "capture/timing/course.h"
 #include "capture/timing/course_panel.h"
 #include "capture/timing/drive_log_writer.h"
+#include "capture/timing/recording_journal.h"
 #include "capture/timing/lap_timing.h"
 #include "capture/timing/measurement.h"
 #include "capture/timing/recorder.h"
@@ -424,7 +425,10 @@ void CaptureWindow::shutdown() {
     while (log.status == DRIVE_LOG_FAILED) {
         const int answer = prompts_.askLogRetry(q("走行ログを書き込めませんでした。\n")
             + QString::fromStdString(log.path) + "\n" + QString::fromStdString(log.error));
-        if (answer == 2) break;
+        if (answer == 2) {
+            discardRecordingJournal();  // given up by the driver: not recovered at the next start either
+            break;
+        }
         if (answer == 1) {
             const std::string folder = prompts_.chooseLogFolder();
             if (folder.empty()) continue;

@@ -24,3 +24,16 @@ std::string driveLogDateText(const std::tm& localDate);
 // counter is advanced past existing files); the file appears under that name
 // only once complete. DRIVE_LOG_NOTHING when there is no pass or sample.
 DriveLogResult writeDriveLog();
+
+// The same file from any content (a recovered journal): named after
+// `dateText` ("20YYMMDD") with the first free number from `counter` on.
+struct DriveLogContent {
+    const LogSample* samples = nullptr;
+    int32_t sampleCount = 0;
+    PassLog passes;
+    Course course;
+};
+DriveLogResult writeDriveLogContent(const DriveLogContent& content, const std::string& dateText,
+                                    int32_t& counter);
+// "20YYMMDD" of the local date now.
+std::string todayDateText();

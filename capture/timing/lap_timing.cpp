@@ -6,6 +6,7 @@
 #include "capture/timing/capture_settings.h"
 #include "capture/timing/course.h"
 #include "capture/timing/flash_cue.h"
+#include "capture/timing/recording_journal.h"
 #include "common/duration.h"
 #include "platform/tick.h"
 
@@ -99,6 +100,7 @@ void countPass(int point, int cue, uint32_t now, const PassOptions& options, int
         passLog.passCount += 1;
         showLapDisplayFor(courseType);
     }
+    publishPassLog(passLog);  // for the recording journal
     captureSink().passCounted(point, now);
     insidePoint[point] = 1;
     captureSink().playCue(cue);
@@ -138,6 +140,7 @@ void resetLapTimingState() {
 
 void clearPassLog() {
     passLog = PassLog{};
+    publishPassLog(passLog);
 }
 
 LapDisplay lapDisplayFor(const PassLog& log, int32_t courseType) {

@@ -8,6 +8,7 @@
 #include "capture/timing/capture_settings.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/recording_journal.h"
 #include "platform/tick.h"
 
 int32_t maxSamples = 0;
@@ -160,6 +161,7 @@ RecorderStart startRecordingWithReason() {
         return {1, std::string("no recorder thread: ") + e.what()};
     }
     recording.store(1);
+    startRecordingJournal(periodMs);  // without one the run goes on as before (recordingJournalError)
     return {};
 }
 
@@ -168,8 +170,13 @@ DriveLogResult stopRecording() {
     if (recording.load() == 0) return {};
     recording.store(0);
     if (recorderThread.joinable()) recorderThread.join();
-    if (sampleCount.load() == 0) return {};
-    DriveLogResult result = writeDriveLog();
+    stopRecordingJournal();
+    if (sampleCount.load() == 0) {
+        discardRecordingJournal();
+        return {};
+    }
+    DriveLogResult result = writeDriveLog();  // a written log removes the journal
+    if (result.status == DRIVE_LOG_NOTHING) discardRecordingJournal();
     logFileCounter += 1;
     return result;
 }

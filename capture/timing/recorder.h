@@ -66,7 +66,9 @@ struct DriveLogResult {
 };
 
 // Stops the recorder thread and, when it holds samples, writes the drive log
-// and advances logFileCounter. Call after the GPS reader has stopped.
+// and advances logFileCounter. Call after the GPS reader has stopped. The
+// run's journal is removed unless the drive log failed: then it stays until a
+// later writeDriveLog succeeds or discardRecordingJournal drops the run.
 DriveLogResult stopRecording();
 
 // One step of the recorder's schedule; the thread calls it every millisecond.

@@ -136,6 +136,8 @@ TEST_F(CaptureChainTest, SinkThatImplementsNothingStillTimesLapsAndWritesTheDriv
     EXPECT_EQ(tickDifference(passLog.passTicks[1], passLog.passTicks[0]), FIXES_PER_LAP * 1000u);
     EXPECT_EQ(tickDifference(passLog.passTicks[2], passLog.passTicks[1]), FIXES_PER_LAP * 1000u);
     ASSERT_EQ(stop.driveLog.status, DRIVE_LOG_WRITTEN) << stop.driveLog.error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.path() / "log"))
+        EXPECT_NE(entry.path().extension(), ".journal") << "an orderly stop removes the journal";
     const std::string image = readFile(stop.driveLog.path);
     const int32_t n = sampleCount.load();
     ASSERT_EQ(static_cast<long>(image.size()), 780L + 40L * n);
