@@ -111,10 +111,12 @@ int main(int argc, char** argv) {
 
     window.show();
     if (!recovered.isEmpty()) {
-        if (unattended)
+        if (unattended) {
             std::fprintf(stdout, "%s\n", recovered.toUtf8().constData());
-        else
+            std::fflush(stdout);
+        } else {
             QMessageBox::information(&window, QString::fromUtf8("走行ログの復元"), recovered);
+        }
     }
     if (window.loadCommandLineCourse(path) && captureSettings.autoStart)
         window.handleCommand(COMMAND_START);
