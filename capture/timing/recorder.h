@@ -1,6 +1,8 @@
 // The drive recorder: samples the live fix at a fixed period into a buffer
 // allocated once, marks the samples at counted passes, and hands everything
-// to the drive log writer when it stops.
+// to the drive log writer when it stops. While the fix is stale (fixLost) it
+// takes no sample, so a lost receiver leaves a gap in the ticks; while it
+// runs, the recording journal keeps a crash-safe copy (recording_journal.h).
 #pragma once
 
 #include <atomic>
