@@ -27,6 +27,7 @@
 #include "capture/timing/course.h"
 #include "capture/timing/course_panel.h"
 #include "capture/timing/drive_log_writer.h"
+#include "capture/timing/recording_journal.h"
 #include "capture/timing/lap_timing.h"
 #include "capture/timing/measurement.h"
 #include "capture/timing/recorder.h"
@@ -342,6 +343,7 @@ bool CaptureWindow::settleHeldRun(DriveLogResult log) {
         if (answer == LOG_KEEP) return false;
         if (answer == LOG_DROP) {
             dropHeldRun();
+            discardRecordingJournal();  // given up by the driver: not recovered at the next start either
             break;
         }
         if (answer == LOG_OTHER_FOLDER) {

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QMessageBox>
@@ -19,9 +20,39 @@
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/recorder.h"
+#include "capture/timing/recording_journal.h"
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
+
+namespace {
+
+// What became of the journals a killed or crashed run left behind, in the
+// driver's words; "" when there were none.
+QString journalReport(const std::vector<JournalRecovery>& recoveries) {
+    QString text;
+    for (const JournalRecovery& r : recoveries) {
+        const QString journal = QString::fromStdString(r.journalPath);
+        switch (r.status) {
+            case JournalRecoveryStatus::RECOVERED:
+                text += QString::fromUtf8("前回の計測は途中で終了していました。走行ログを復元しました：\n") +
+                        QString::fromStdString(r.logPath) + "\n";
+                if (r.tailCut) text += QString::fromUtf8("（最後の壊れた記録は切り捨てました）\n");
+                break;
+            case JournalRecoveryStatus::NOTHING: break;  // no counted pass: no log, as at a stop
+            case JournalRecoveryStatus::REFUSED:
+                text += journal + QString::fromUtf8("\nは計測の記録ではないため、そのままにしました。\n");
+                break;
+            default:
+                text += QString::fromUtf8("前回の計測の記録を走行ログにできませんでした（次回の起動で再試行します）：\n") +
+                        QString::fromStdString(r.error) + "\n";
+                break;
+        }
+    }
+    return text.trimmed();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -51,6 +82,7 @@ int main(int argc, char** argv) {
 
     platform::exeDirectory();
     ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
+    const QString recovered = journalReport(recoverJournals());
     applyDefaultSettings();
     std::string settingsProblem;
     loadSettingsWithReason(settingsProblem);
@@ -88,6 +120,14 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.shutdown(); });
 
     window.show();
+    if (!recovered.isEmpty()) {
+        if (unattended) {
+            std::fprintf(stdout, "%s\n", recovered.toUtf8().constData());
+            std::fflush(stdout);
+        } else {
+            QMessageBox::information(&window, QString::fromUtf8("走行ログの復元"), recovered);
+        }
+    }
     if (window.loadCommandLineCourse(path) && captureSettings.autoStart)
         window.handleCommand(COMMAND_START);
     window.refreshCommandStates();

@@ -6,10 +6,21 @@
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
 #include "capture/gps/reader_hooks.h"
+#include "platform/tick.h"
 
 namespace {
 // Written and read by the reader thread only; atomic so a test thread may reset it.
 std::atomic<bool> positionReceived{false};
+std::atomic<bool> fixSeen{false};  // a fix completed since the reader started
+
+// The fix's tick and its distance in time from the previous one: the lap
+// check trusts the segment between them only over a short interval.
+void noteFixTick() {
+    const uint32_t now = platform::GetTickCount();
+    const uint32_t previous = lastFixTickMs.exchange(now);
+    fixIntervalMs.store(fixSeen.exchange(true) ? now - previous : 0);
+    fixLost.store(0);
+}
 }  // namespace
 
 void notePositionReceived() { positionReceived.store(true, std::memory_order_relaxed); }
@@ -23,6 +34,10 @@ void resetLiveFix() {
     gpsFix.position = GeoPoint{};
     publishPosition(gpsFix.position);
     positionReceived.store(false, std::memory_order_relaxed);
+    fixSeen.store(false);
+    lastFixTickMs.store(0);
+    fixIntervalMs.store(0);
+    fixLost.store(0);
 }
 
 void registerPointFromFix() { registerPointFromFix(datum.load()); }
@@ -38,6 +53,7 @@ bool completeFix(FixVariant variant) {
     // One datum for the whole fix: the settings dialog may change it meanwhile.
     const int32_t datumCode = datum.load();
     toGeocentric(gpsFix.position, datumCode);
+    noteFixTick();
     updatePointDistances();
     // Published before the gate opens, so the recorder's first sample is this fix.
     publishPosition(gpsFix.position);

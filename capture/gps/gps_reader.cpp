@@ -12,6 +12,7 @@
 #include "capture/gps/line_buffer.h"
 #include "capture/gps/nmea_decoder.h"
 #include "capture/gps/reader_hooks.h"
+#include "capture/gps/receiver_watch.h"
 #include "capture/gps/serial_port.h"
 #include "platform/tick.h"
 
@@ -49,17 +50,19 @@ bool decodeLines(NmeaLineBuffer& buffer) {
     return true;
 }
 
-void runNmeaReader() {
+void runNmeaReader(ReceiverWatch& watch) {
     NmeaLineBuffer buffer;
     for (;;) {
         const int got = readSerial(gpsPort, buffer.freeSpace(), buffer.freeBytes());
         if (got <= 0) {
+            if (watch.poll(gpsPort, false)) buffer = NmeaLineBuffer{};  // a part line of the old device
             platform::sleepMs(1);
             runFlashPoll();  // no line may come for a long while: the flash must still end
             if (stopRequested()) return;
             continue;
         }
         buffer.added(got);
+        watch.poll(gpsPort, true);
         if (stopRequested()) return;
         if (!decodeLines(buffer)) return;
         buffer.unwedge();
@@ -82,7 +85,7 @@ bool decodePackets(PacketBuffer& buffer) {
     return false;
 }
 
-void runBinaryReader() {
+void runBinaryReader(ReceiverWatch& watch) {
     sendReceiverInit();
     if (stopRequested()) return;
     PacketBuffer buffer;
@@ -93,6 +96,11 @@ void runBinaryReader() {
             if (!decodePackets(buffer)) return;
             buffer.unwedge();
         }
+        if (watch.poll(gpsPort, got > 0)) {
+            // A receiver plugged in again starts from its defaults.
+            buffer = PacketBuffer{};
+            sendReceiverInit();
+        }
         platform::sleepMs(1);
         runFlashPoll();
         if (stopRequested()) return;
@@ -102,10 +110,11 @@ void runBinaryReader() {
 void readerMain() {
     if (gpsPort.handle == 0) return;
     resetLiveFix();
+    ReceiverWatch watch(gpsPort);
     if (binaryReceiver.load() != 0) {
-        runBinaryReader();
+        runBinaryReader(watch);
     } else {
-        runNmeaReader();
+        runNmeaReader(watch);
     }
 }
 

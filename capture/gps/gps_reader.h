@@ -1,6 +1,8 @@
 // The GPS reader thread: pulls bytes from gpsPort, decodes NMEA lines or
 // binary packets into gpsFix and, after each one, runs the lap check and the
-// flash poll the timing layer installed (reader_hooks.h).
+// flash poll the timing layer installed (reader_hooks.h). A receiver that
+// falls silent is shown as lost and its port reopened by the same path until
+// it returns (receiver_watch.h).
 #pragma once
 
 #include "capture/gps/nmea_decoder.h"

@@ -16,6 +16,9 @@ std::atomic<int32_t> datum{0};
 std::atomic<int32_t> readerStop{0};
 std::atomic<int32_t> readerRunning{0};
 std::atomic<int32_t> registerPointRequest{0};
+std::atomic<uint32_t> lastFixTickMs{0};
+std::atomic<uint32_t> fixIntervalMs{0};
+std::atomic<int32_t> fixLost{0};
 
 namespace {
 
@@ -50,6 +53,9 @@ void resetGpsState() {
     readerStop = 0;
     readerRunning = 0;
     registerPointRequest = 0;
+    lastFixTickMs = 0;
+    fixIntervalMs = 0;
+    fixLost = 0;
     publishPosition(GeoPoint{});
     publishCoursePoints(CoursePoints{});
     setReaderHooks(ReaderHooks{});

@@ -25,6 +25,17 @@ extern std::atomic<int32_t> readerStop;
 extern std::atomic<int32_t> readerRunning;
 extern std::atomic<int32_t> registerPointRequest;
 
+// Receiver loss. A fix is stale when none completed for FIX_STALE_MS; the
+// receiver is silent when no byte came for as long. The recorder takes no
+// sample while `fixLost` is set, and a pass found on the straight segment
+// between two fixes further apart than MAX_SEGMENT_GAP_MS is not counted.
+constexpr uint32_t FIX_STALE_MS = 2000;
+constexpr uint32_t RECEIVER_SILENT_MS = 2000;
+constexpr uint32_t MAX_SEGMENT_GAP_MS = 2000;
+extern std::atomic<uint32_t> lastFixTickMs;  // tick of the latest completed fix (reader thread)
+extern std::atomic<uint32_t> fixIntervalMs;  // ms between the latest two fixes; 0 for the first
+extern std::atomic<int32_t> fixLost;         // 1 while the live fix is stale (set by the reader)
+
 // The published position: the recorder reads a consistent latitude,
 // longitude and altitude triple, never a half-updated one.
 struct PositionTriple {

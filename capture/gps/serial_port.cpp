@@ -41,6 +41,11 @@ int readSerial(SerialPort& port, void* buffer, int count) {
     return got > 0 ? static_cast<int>(got) : 0;
 }
 
+int queuedSerialBytes(const SerialPort& port) {
+    if (port.handle <= 0) return -1;
+    return platform::queuedInputBytes(port.handle);
+}
+
 int writeSerial(SerialPort& port, const void* buffer, int count) {
     if (port.handle <= 0 || count <= 0) return 0;
     const long put = platform::writeSerialDevice(port.handle, buffer, static_cast<size_t>(count));

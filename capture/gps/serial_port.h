@@ -16,6 +16,9 @@ int configureSerialPort(SerialPort& port);
 // Reads exactly `count` bytes when at least that many are queued; otherwise
 // (or for count <= 0, a closed port or a failed read) returns 0 and reads nothing.
 int readSerial(SerialPort& port, void* buffer, int count);
+// Bytes waiting in the input queue; -1 for a closed port or a device that
+// failed (unplugged).
+int queuedSerialBytes(const SerialPort& port);
 // Writes `count` bytes; returns the number written, 0 on failure.
 int writeSerial(SerialPort& port, const void* buffer, int count);
 // Closes an open port and sets its handle to 0; a closed port is left alone.

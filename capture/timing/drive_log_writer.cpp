@@ -13,6 +13,7 @@
 #include "common/atomic_file.h"
 #include "common/error_text.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/recording_journal.h"
 #include "common/record_io.h"
 #include "platform/app_paths.h"
 
@@ -35,24 +36,18 @@ bool ensureDirectory(const std::string& directory, std::string& error) {
     return true;
 }
 
-std::string todayDateText() {
-    ::tzset();  // the local date needs the time zone settings
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return driveLogDateText(local);
-}
-
 std::string candidateName(const std::string& base, int32_t counter) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, "_%03d.gpd", static_cast<int>(counter));
     return base + suffix;
 }
 
-bool writeBlocks(std::FILE* file, int32_t count, const PassLog& log, const Course& image) {
+bool writeBlocks(std::FILE* file, const DriveLogContent& content) {
     const uint8_t trailer[4] = {0, 0, 0, 0};
-    return writeRecord(file, count) && writeRecords(file, samples, static_cast<size_t>(count)) &&
-           writeRecord(file, log) && writeRecord(file, image) && writeRecord(file, trailer);
+    return writeRecord(file, content.sampleCount) &&
+           writeRecords(file, content.samples, static_cast<size_t>(content.sampleCount)) &&
+           writeRecord(file, content.passes) && writeRecord(file, content.course) &&
+           writeRecord(file, trailer);
 }
 
 }  // namespace
@@ -87,26 +82,35 @@ std::string driveLogFolderProblem() {
 }
 
 DriveLogResult writeDriveLog(const Course& image) {
-    DriveLogResult result;
     const int32_t count = sampleCount.load();
-    if (passLog.passCount <= 0 || count <= 0 || samples == nullptr) return result;
+    if (passLog.passCount <= 0 || count <= 0 || samples == nullptr) return {};
+    const DriveLogResult result =
+        writeDriveLogContent({samples, count, passLog, image}, todayDateText(), logFileCounter);
+    if (result.status == DRIVE_LOG_WRITTEN) discardRecordingJournal();  // the run is safe in its log
+    return result;
+}
+
+DriveLogResult writeDriveLogContent(const DriveLogContent& content, const std::string& dateText,
+                                    int32_t& counter) {
+    DriveLogResult result;
+    if (content.passes.passCount <= 0 || content.sampleCount <= 0 || content.samples == nullptr)
+        return result;
     const std::string directory = driveLogDirectory();
     result.status = DRIVE_LOG_FAILED;
     if (!ensureDirectory(directory, result.error)) {
         result.path = directory;
         return result;
     }
-    const std::string base = directory + todayDateText();
-    const PassLog log = passLog;
+    const std::string base = directory + dateText;
     for (;;) {
-        result.path = candidateName(base, logFileCounter);
+        result.path = candidateName(base, counter);
         // An existing name is never replaced: a log from an earlier run of
         // the program (or a file that cannot be read) stays as it is.
         const FileWriteResult written = writeFileAtomically(
-            result.path, [&](std::FILE* file) { return writeBlocks(file, count, log, image); },
+            result.path, [&](std::FILE* file) { return writeBlocks(file, content); },
             /*keepExisting=*/true);
         if (written.status == FileWriteStatus::TARGET_EXISTS) {
-            logFileCounter += 1;
+            counter += 1;
             continue;
         }
         if (written.status == FileWriteStatus::FAILED) {
@@ -116,4 +120,12 @@ DriveLogResult writeDriveLog(const Course& image) {
         result.status = DRIVE_LOG_WRITTEN;
         return result;
     }
+}
+
+std::string todayDateText() {
+    ::tzset();  // the local date needs the time zone settings
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return driveLogDateText(local);
 }

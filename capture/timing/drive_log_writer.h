@@ -31,3 +31,16 @@ DriveLogResult writeDriveLog(const Course& image);
 // Creates the log folder when missing and checks that files can be made in
 // it: "" when usable, otherwise the folder and the reason.
 std::string driveLogFolderProblem();
+
+// The same file from any content (a recovered journal): named after
+// `dateText` ("20YYMMDD") with the first free number from `counter` on.
+struct DriveLogContent {
+    const LogSample* samples = nullptr;
+    int32_t sampleCount = 0;
+    PassLog passes;
+    Course course;
+};
+DriveLogResult writeDriveLogContent(const DriveLogContent& content, const std::string& dateText,
+                                    int32_t& counter);
+// "20YYMMDD" of the local date now.
+std::string todayDateText();

@@ -6,6 +6,7 @@
 #include "capture/timing/capture_settings.h"
 #include "capture/timing/course.h"
 #include "capture/timing/flash_cue.h"
+#include "capture/timing/recording_journal.h"
 #include "common/duration.h"
 #include "platform/tick.h"
 
@@ -26,7 +27,9 @@ struct PassDecision {
 
 bool isNear(int i, double radiusM) {
     const double d = pointDistance[i];
-    const double s = pointSegmentDistance[i];
+    // A segment over a gap in the fixes is no path the car drove in a known
+    // time: a pass found only on it would be timed wrong by the gap.
+    const double s = fixIntervalMs.load() <= MAX_SEGMENT_GAP_MS ? pointSegmentDistance[i] : -1.0;
     // Strict on purpose: a distance equal to the radius is outside it.
     return d >= 0.0 && (d < radiusM || (s >= 0.0 && s < radiusM));
 }
@@ -97,6 +100,7 @@ void countPass(int point, int cue, uint32_t now, const PassOptions& options, int
         passLog.passCount += 1;
         showLapDisplayFor(courseType);
     }
+    publishPassLog(passLog);  // for the recording journal
     captureSink().passCounted(point, now);
     insidePoint[point] = 1;
     captureSink().playCue(cue);
@@ -136,6 +140,7 @@ void resetLapTimingState() {
 
 void clearPassLog() {
     passLog = PassLog{};
+    publishPassLog(passLog);
 }
 
 LapDisplay lapDisplayFor(const PassLog& log, int32_t courseType) {

@@ -8,6 +8,7 @@
 #include "capture/timing/capture_settings.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/lap_timing.h"
+#include "capture/timing/recording_journal.h"
 #include "platform/tick.h"
 
 int32_t maxSamples = 0;
@@ -119,6 +120,13 @@ void recorderStep(RecorderSchedule& schedule) {
                                  ? schedule.periodMs
                                  : effectiveSamplingPeriodMs(captureSettings.samplingPeriodMs);
     const uint32_t now = platform::GetTickCount();
+    if (fixLost.load() != 0) {
+        // No fix for a while (receiver lost or no satellites): a gap in the
+        // ticks, not the frozen position again and again. The schedule starts
+        // afresh with the first fix back.
+        schedule.nextDueMs = now;
+        return;
+    }
     if (sampleCount.load() == 0) {
         // The first sample never carries a mark: a pending pass goes into the next one.
         if (maxSamples < 1) return;
@@ -153,6 +161,7 @@ RecorderStart startRecordingWithReason() {
         return {1, std::string("no recorder thread: ") + e.what()};
     }
     recording.store(1);
+    startRecordingJournal(periodMs);  // without one the run goes on as before (recordingJournalError)
     return {};
 }
 
@@ -161,8 +170,13 @@ DriveLogResult stopRecording() {
     if (recording.load() == 0) return {};
     recording.store(0);
     if (recorderThread.joinable()) recorderThread.join();
-    if (sampleCount.load() == 0) return {};
-    DriveLogResult result = writeDriveLog();
+    stopRecordingJournal();
+    if (sampleCount.load() == 0) {
+        discardRecordingJournal();
+        return {};
+    }
+    DriveLogResult result = writeDriveLog();  // a written log removes the journal
+    if (result.status == DRIVE_LOG_NOTHING) discardRecordingJournal();
     logFileCounter += 1;
     return result;
 }

@@ -1,6 +1,8 @@
 // The drive recorder: samples the live fix at a fixed period into a buffer
 // allocated once, marks the samples at counted passes, and hands everything
-// to the drive log writer when it stops.
+// to the drive log writer when it stops. While the fix is stale (fixLost) it
+// takes no sample, so a lost receiver leaves a gap in the ticks; while it
+// runs, the recording journal keeps a crash-safe copy (recording_journal.h).
 #pragma once
 
 #include <atomic>
@@ -66,7 +68,9 @@ struct DriveLogResult {
 };
 
 // Stops the recorder thread and, when it holds samples, writes the drive log
-// and advances logFileCounter. Call after the GPS reader has stopped.
+// and advances logFileCounter. Call after the GPS reader has stopped. The
+// run's journal is removed unless the drive log failed: then it stays until a
+// later writeDriveLog succeeds or discardRecordingJournal drops the run.
 DriveLogResult stopRecording();
 
 // One step of the recorder's schedule; the thread calls it every millisecond.

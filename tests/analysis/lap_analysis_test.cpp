@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "tests/analysis/drive_log_builder.h"
 #include "viewer/analysis/analysis_state.h"
@@ -124,6 +125,35 @@ TEST_F(LapAnalysis, StepOfTwoSecondsCountsButCannotSetTopSpeed) {
         analyse(image);
         EXPECT_NEAR(point(15).speed, 80.0, 0.01) << fastMs;
         EXPECT_NEAR(lap(0).maxSpeed, fastMs < 2000 ? 80.0 : 60.0, 0.01) << fastMs;
+    }
+}
+
+// A receiver lost for 5 s on a bend: the recorder leaves a gap in the ticks.
+// The step across it is slower than the car (the chord is shorter than the
+// bend), so no spike; lap times come from the ticks and stay as they were.
+TEST_F(LapAnalysis, GapInTheSamplesGivesNoSpeedSpikeAndKeepsLapTimes) {
+    const DriveLogImage whole = stadiumDrive(3, 100, 100.0, 300.0, 60.0);
+    DriveLogImage gapped = whole;
+    std::vector<int> marks;
+    for (size_t i = 0; i < whole.samples.size(); ++i)
+        if (whole.samples[i].lapMark != 0) marks.push_back(int(i));
+    ASSERT_GE(marks.size(), 3u);
+    const int gapStart = marks[1] + 150;  // mid-lap, past the first straight
+    gapped.samples.erase(gapped.samples.begin() + gapStart, gapped.samples.begin() + gapStart + 50);
+
+    ASSERT_EQ(analyse(whole), ANALYSE_OK);
+    std::vector<LapRecord> before(driveModel.laps.begin(), driveModel.laps.begin() + driveModel.lapCount);
+    ASSERT_EQ(analyse(gapped), ANALYSE_OK);
+    ASSERT_EQ(driveModel.lapCount, int(before.size()));
+    for (int j = 0; j < driveModel.lapCount; ++j) {
+        SCOPED_TRACE(j);
+        EXPECT_EQ(lap(j).lapTimeMs, before[size_t(j)].lapTimeMs);
+        EXPECT_LE(lap(j).maxSpeed, before[size_t(j)].maxSpeed + 0.01);
+        EXPECT_GT(lap(j).distanceKm, 0.97 * before[size_t(j)].distanceKm);
+    }
+    for (int i = lap(1).startSample; i <= lap(1).endSample; ++i) {
+        EXPECT_LE(point(i).speed, 100.5) << i;
+        EXPECT_FALSE(std::isnan(point(i).acceleration)) << i;
     }
 }
 

@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
 #include <sstream>
 #include <unistd.h>
+#include <thread>
 
 #include "capture/timing/capture_settings.h"
 #include "common/records.h"
@@ -266,6 +268,59 @@ TEST_F(VelmoraProcess, SigtermWithAnUnsavedCourseAndADialogOpenEndsAtOnceWriting
     });
     EXPECT_TRUE(told) << "stderr names the file";
     EXPECT_TRUE(std::filesystem::exists(dir / "velmora.pref"));
+}
+
+// velmora killed with SIGKILL after a lap: the next start turns the run's
+// journal into a drive log and names it; the passes before the kill are
+// there, and the samples up to at most a second (and a period) before it.
+TEST_F(VelmoraProcess, RunKilledMidwayIsRecoveredAndNamedAtTheNextStart) {
+    constexpr double LAT = 43.8, LON = -88.0, RADIUS_M = 40.0;
+    const double pointLon = LON + RADIUS_M / (111320.0 * std::cos(LAT * std::numbers::pi / 180.0));
+    char centre[96], point[64];
+    std::snprintf(centre, sizeof centre, "%.8f,%.8f,%.1f", LAT, LON, RADIUS_M);
+    std::snprintf(point, sizeof point, "%.8f,%.8f", LAT, pointLon);
+    ChildProcess sim({std::string(BIN_DIR) + "/gps-sim", "loop", "--circle", centre, "--speed", "36", "--laps",
+                      "3", "--rate", "10", "--speedup", "2", "--point", point, "--truth", dir / "truth.txt",
+                      "--open-timeout", "30"});
+    std::string port;
+    ASSERT_TRUE(sim.readLine(port, 20000)) << "gps-sim printed no device";
+    writeSettings(port, 100);
+    ChildProcess velmora({program, writeCourse("circle.gps", "circle", LAT, pointLon)});
+    const std::vector<std::string> before = linesUntil(velmora, "panel 1016: 1", 60000);
+    ASSERT_TRUE(has(before, "panel 1016: 1")) << "one lap before the kill";
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    const auto killed = std::chrono::steady_clock::now();
+    velmora.signal(SIGKILL);
+    ASSERT_EQ(velmora.wait(10000), 128 + SIGKILL);
+
+    // The recovered file's name follows the message, on its own line.
+    ChildProcess next({program});
+    std::string line, recovered, said;
+    for (bool told = false; recovered.empty() && next.readLine(line, 30000);) {
+        said += line + "\n";
+        if (told) recovered = line;
+        told = line.find("走行ログを復元しました") != std::string::npos;
+    }
+    next.signal(SIGTERM);
+    EXPECT_EQ(next.wait(30000), 0);
+    ASSERT_FALSE(recovered.empty()) << "the driver is told:\n" << said;
+    const std::string image = readFile(recovered);
+    int32_t n = 0;
+    ASSERT_GE(image.size(), 4u) << recovered;
+    std::memcpy(&n, image.data(), 4);
+    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
+    PassLog log;
+    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
+    EXPECT_GE(log.passCount, 2);
+    LogSample first, last;
+    std::memcpy(&first, image.data() + 4, sizeof first);
+    std::memcpy(&last, image.data() + 4 + 40L * (n - 1), sizeof last);
+    // Ticks are the monotonic clock in milliseconds, the same in every process.
+    const auto killMs = static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(killed.time_since_epoch()).count());
+    EXPECT_LE(static_cast<int32_t>(last.tick - killMs), 0);
+    EXPECT_GE(static_cast<int32_t>(last.tick - killMs), -(1000 + 100 + 200)) << "at most a second lost";
+    EXPECT_GE(n, static_cast<int32_t>((last.tick - first.tick) / 100)) << "no sample missing in between";
 }
 
 }  // namespace

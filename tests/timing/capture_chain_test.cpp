@@ -8,12 +8,15 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "capture/gps/gps_reader.h"
+#include "capture/gps/receiver_watch.h"
 #include "capture/timing/command_states.h"
 #include "capture/timing/course.h"
 #include "capture/timing/course_panel.h"
@@ -32,8 +35,14 @@ constexpr double POINT_LAT = 35.0;
 constexpr double POINT_LON = 139.0;
 constexpr int FIXES_PER_LAP = 15;  // one second each: longer than the 10 s hold
 
-std::atomic<int> linesSeen{0};
-void countLine(const char*, int, SentenceResult) { ++linesSeen; }
+// Number of the last filler line the reader decoded: bytes a reopened port
+// purged or a part line left queued cannot put the count out of step.
+std::atomic<int> fillerSeen{0};
+void countLine(const char* line, int length, SentenceResult) {
+    const std::string text(line, static_cast<size_t>(length));
+    const size_t at = text.find("filler ");
+    if (at != std::string::npos) fillerSeen = std::atoi(text.c_str() + at + 7);
+}
 
 // "ddmm.mmmm" / "dddmm.mmmm" of a positive angle.
 std::string nmeaAngle(double degrees, int degreeDigits) {
@@ -55,8 +64,8 @@ class CaptureChainTest : public TimingTest {
 protected:
     void SetUp() override {
         TimingTest::SetUp();
-        ASSERT_TRUE(pty.ok());
-        setPortName(gpsPort, pty.path());
+        ASSERT_TRUE(pty->ok());
+        setPortName(gpsPort, pty->path());
         ASSERT_EQ(allocateSampleBuffer(), 0);
         setDriveLogDirectory(directory / "log");
         Course loop;
@@ -66,7 +75,7 @@ protected:
         toGeocentric(loop.points[0], 0);
         std::strcpy(loop.name, "chain");
         replaceCourse(loop);
-        linesSeen = 0;
+        fillerSeen = 0;
         setLineObserver(countLine);
     }
     void TearDown() override {
@@ -80,14 +89,10 @@ protected:
     // the fix at once. Waits until the reader has handled the fix and the
     // recorder has taken its sample, then moves the clock on.
     void second(double latitude, double longitude) {
-        std::string bytes = withChecksum("GPGGA,030000.00," + nmeaAngle(latitude, 2) + ",N," +
-                                         nmeaAngle(longitude, 3) + ",E,1,08,0.9,50.0,M,,M,,");
-        for (int i = 0; i < FILLER_LINES; ++i) bytes += withChecksum("GPTXT,01,01,02,filler line");
-        const int fixLine = linesWritten + 1;
-        linesWritten += 1 + FILLER_LINES;
-        pty.write(bytes);
+        const int firstFiller = fillersWritten + 1;
+        pty->write(fixBytes(latitude, longitude));
         // The line after the fix is decoded only once the fix's pass check ran.
-        ASSERT_TRUE(eventually([&] { return linesSeen.load() >= fixLine + 1; })) << "reader stalled";
+        ASSERT_TRUE(eventually([&] { return fillerSeen.load() >= firstFiller; })) << "reader stalled";
         if (gpsFix.fixReceived.load() != 0) {
             ++samplesExpected;
             ASSERT_TRUE(eventually([&] { return sampleCount.load() >= samplesExpected; }))
@@ -101,9 +106,17 @@ protected:
         second(POINT_LAT, POINT_LON);
     }
 
+    std::string fixBytes(double latitude, double longitude) {
+        std::string bytes = withChecksum("GPGGA,030000.00," + nmeaAngle(latitude, 2) + ",N," +
+                                         nmeaAngle(longitude, 3) + ",E,1,08,0.9,50.0,M,,M,,");
+        for (int i = 0; i < FILLER_LINES; ++i)
+            bytes += withChecksum("GPTXT,01,01,02,filler " + std::to_string(++fillersWritten));
+        return bytes;
+    }
+
     static constexpr int FILLER_LINES = 8;
-    Pty pty;
-    int linesWritten = 0;
+    std::unique_ptr<Pty> pty = std::make_unique<Pty>();
+    int fillersWritten = 0;
     int samplesExpected = 0;
 };
 
@@ -123,6 +136,8 @@ TEST_F(CaptureChainTest, SinkThatImplementsNothingStillTimesLapsAndWritesTheDriv
     EXPECT_EQ(tickDifference(passLog.passTicks[1], passLog.passTicks[0]), FIXES_PER_LAP * 1000u);
     EXPECT_EQ(tickDifference(passLog.passTicks[2], passLog.passTicks[1]), FIXES_PER_LAP * 1000u);
     ASSERT_EQ(stop.driveLog.status, DRIVE_LOG_WRITTEN) << stop.driveLog.error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory.path() / "log"))
+        EXPECT_NE(entry.path().extension(), ".journal") << "an orderly stop removes the journal";
     const std::string image = readFile(stop.driveLog.path);
     const int32_t n = sampleCount.load();
     ASSERT_EQ(static_cast<long>(image.size()), 780L + 40L * n);
@@ -190,6 +205,67 @@ TEST_F(CaptureChainTest, CourseChangesWhileMeasuringTakeEffectFromTheNextFix) {
     lap();  // point 1: starts the outbound leg
     EXPECT_EQ(passLog.passCount, 3);
     EXPECT_EQ(sink.cues().back(), CUE_POINT1);
+}
+
+// A receiver unplugged mid-run and plugged in again under the same path (a
+// symlink re-pointed to a new pseudo-terminal): the loss is shown, the
+// recorder leaves a gap instead of frozen samples, the segment across the gap
+// counts no pass, and the laps after the return are timed.
+TEST_F(CaptureChainTest, LostReceiverIsReopenedByItsPathAndLapsGoOn) {
+    const std::filesystem::path link = directory / "gps-receiver";
+    std::filesystem::create_symlink(pty->path(), link);
+    setPortName(gpsPort, link.string());
+    ASSERT_EQ(startMeasuring(), START_OK);
+    second(POINT_LAT + 0.01, POINT_LON);
+    lap();
+    lap();
+    ASSERT_EQ(passLog.passCount, 2);
+    for (int i = 0; i < 11; ++i) second(POINT_LAT - 0.01, POINT_LON);  // south of the point, past the hold
+    const uint32_t lastFixMs = fakeTickMs - 1000;
+
+    pty.reset();  // unplugged
+    // The sample due one period after the last fix may still repeat it; once
+    // the fix is older than FIX_STALE_MS the recorder takes no more.
+    fakeTickMs = lastFixMs + FIX_STALE_MS;
+    ASSERT_TRUE(eventually([&] { return sampleCount.load() >= samplesExpected + 2; }));
+    fakeTickMs += 500;
+    ASSERT_TRUE(eventually([] { return fixLost.load() == 1; }));
+    ASSERT_TRUE(eventually([&] { return sink.text(PANEL_STATUS) == RECEIVER_LOST_TEXT; }));
+    fakeTickMs += 5000;
+    const int32_t samplesBeforeReturn = sampleCount.load();
+
+    // Plugged in again, north of the point: the straight line from the last
+    // fix crosses the point, but over a gap no pass is counted there.
+    pty = std::make_unique<Pty>();
+    ASSERT_TRUE(pty->ok());
+    const std::filesystem::path fresh = directory / "gps-receiver.new";
+    std::filesystem::create_symlink(pty->path(), fresh);
+    std::filesystem::rename(fresh, link);
+    for (int attempt = 0; fixLost.load() != 0; ++attempt) {
+        ASSERT_LT(attempt, 20) << "the port was not reopened";
+        fakeTickMs += REOPEN_INTERVAL_MS;  // the next attempt is due
+        pty->write(fixBytes(POINT_LAT + 0.01, POINT_LON));
+        eventually([] { return fixLost.load() == 0; }, 300);
+    }
+    const uint32_t returnMs = fakeTickMs;
+    EXPECT_NE(sink.text(PANEL_STATUS), RECEIVER_LOST_TEXT) << "replaced when lines come back";
+    ASSERT_TRUE(eventually([&] { return sampleCount.load() > samplesBeforeReturn; }));
+    samplesExpected = sampleCount.load();
+    fakeTickMs += 1000;
+    EXPECT_EQ(passLog.passCount, 2) << "no pass on the segment across the gap";
+    lap();
+    lap();
+    const StopResult stop = stopMeasuring();
+
+    ASSERT_EQ(passLog.passCount, 4);
+    EXPECT_EQ(tickDifference(passLog.passTicks[3], passLog.passTicks[2]), FIXES_PER_LAP * 1000u);
+    for (int32_t i = 1; i < sampleCount.load(); ++i) {
+        const uint32_t tick = samples[i].tick;
+        EXPECT_FALSE(tick > lastFixMs + FIX_STALE_MS && tick < returnMs) << "frozen sample at " << tick;
+    }
+    EXPECT_NEAR(samples[samplesBeforeReturn].latitude, POINT_LAT + 0.01, 1e-6)
+        << "the first sample after the gap is the fix that came back";
+    ASSERT_EQ(stop.driveLog.status, DRIVE_LOG_WRITTEN) << stop.driveLog.error;
 }
 
 }  // namespace

@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 
 #include "capture/gps/geodesy.h"
+#include "platform/tick.h"
 #include "tests/support/recorded_drive.h"
 
 namespace {
@@ -167,6 +170,66 @@ TEST_F(StraightEndToEnd, OpenReturnCourseTimesBothLegs) {
     EXPECT_EQ(passes[2].point, 2);
     ASSERT_EQ(passes[3].laps, 2);
     EXPECT_NEAR(passes[3].lapMs / 1000.0, truth1[1] - truth2[1], toleranceS());
+}
+
+// SIGKILL in the middle of a run: the next start of velmora-record turns the
+// journal into the drive log, with every pass printed before the kill and
+// the samples up to at most a second (and one period) before it.
+TEST_F(EndToEndTest, RunKilledMidwayIsRecoveredAtTheNextStart) {
+    Course c;
+    c.pointCount = 1;
+    c.points[0] = pointAt(35.0 + 150.0 / METRES_PER_DEGREE_LAT, 139.0);
+    std::strcpy(c.name, "killed");
+    const std::string coursePath = dir / "course.gps";
+    writeFile(coursePath, &c, sizeof c);
+    route = {"loop", "--circle", "35.0,139.0,150", "--speed", "72", "--laps", "5"};
+    speedup = 4.0;
+    std::vector<std::string> args = simArgs(c.points[0], "truth.txt", 30);
+    args.insert(args.begin(), std::string(BIN_DIR) + "/gps-sim");
+    ChildProcess sim(args);
+    std::string port, line;
+    ASSERT_TRUE(sim.readLine(port, 20000)) << "gps-sim printed no device";
+    const std::string record = std::string(BIN_DIR) + "/velmora-record";
+    const std::string logDir = dir / "log";
+    ChildProcess recorder({record, "--port", port, "--period", "100", "--radius", "15", "--log-dir", logDir, coursePath});
+    std::vector<uint32_t> printed;
+    while (printed.size() < 3 && recorder.readLine(line, 60000)) {
+        unsigned tick = 0;
+        if (std::sscanf(line.c_str(), "pass %*d tick %u", &tick) == 1) printed.push_back(tick);
+    }
+    ASSERT_EQ(printed.size(), 3u) << "two laps before the kill";
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    const uint32_t killMs = platform::GetTickCount();
+    recorder.signal(SIGKILL);
+    ASSERT_EQ(recorder.wait(10000), 128 + SIGKILL);
+
+    // The next start recovers before anything else (this one then stops at
+    // the missing course).
+    ChildProcess next({record, "--log-dir", logDir, dir / "missing.gps"}, /*withStderr=*/true);
+    std::string recovered, all;
+    while (next.readLine(line, 20000)) {
+        all += line + "\n";
+        char path[512];
+        if (std::sscanf(line.c_str(), "recovered: %511s from", path) == 1) recovered = path;
+    }
+    EXPECT_EQ(next.wait(10000), 1);
+    ASSERT_FALSE(recovered.empty()) << all;
+    const std::string image = readFile(recovered);
+    int32_t n = 0;
+    ASSERT_GE(image.size(), 4u);
+    std::memcpy(&n, image.data(), 4);
+    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
+    PassLog log;
+    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
+    ASSERT_GE(log.passCount, 3);
+    for (size_t i = 0; i < printed.size(); ++i) EXPECT_EQ(log.passTicks[i], printed[i]) << i;
+    LogSample last;
+    std::memcpy(&last, image.data() + 4 + 40L * (n - 1), sizeof last);
+    EXPECT_LE(static_cast<int32_t>(last.tick - killMs), 0);
+    EXPECT_GE(static_cast<int32_t>(last.tick - killMs), -(1000 + 100 + 200)) << "at most a second lost";
+    EXPECT_EQ(std::memcmp(image.data() + driveLogCourseOffset(n), &c, sizeof c), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(logDir))
+        EXPECT_NE(entry.path().extension(), ".journal") << "recovered journals are removed";
 }
 
 }  // namespace

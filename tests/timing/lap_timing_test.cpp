@@ -38,19 +38,23 @@ protected:
 };
 
 TEST_F(LapTimingTest, NearMeansStrictlyInsideTheRadiusByFixOrSegment) {
-    const struct { double distanceM, segmentM; int passes; } cases[] = {
+    const struct { double distanceM, segmentM; int passes; uint32_t fixGapMs = 0; } cases[] = {
         {15.0, -1.0, 0},  // equal to the radius is outside
         {15.0, 15.0, 0},
         {14.99, -1.0, 1},
         {40.0, 5.0, 1},  // the segment between two fixes outside crossed the radius
         {-1.0, 5.0, 0},  // an unknown distance is never near
+        {40.0, 5.0, 1, MAX_SEGMENT_GAP_MS},
+        {40.0, 5.0, 0, MAX_SEGMENT_GAP_MS + 1},  // the receiver was lost in between
+        {5.0, -1.0, 1, 60000},                   // a fix inside after a gap still counts
     };
     useCourse(COURSE_LOOP, 1);
     for (const auto& c : cases) {
         resetLapTimingState();
         clearPassLog();
+        fixIntervalMs = c.fixGapMs;
         fixAt(0, c.distanceM, c.segmentM);
-        EXPECT_EQ(passLog.passCount, c.passes) << c.distanceM << " " << c.segmentM;
+        EXPECT_EQ(passLog.passCount, c.passes) << c.distanceM << " " << c.segmentM << " " << c.fixGapMs;
     }
 }
 

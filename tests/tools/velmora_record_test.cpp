@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "tests/support/child_process.h"
@@ -87,6 +89,41 @@ TEST(VelmoraRecord, EveryEndingSignalWritesTheRunAndAnUnwritableFolderIsToldFirs
             EXPECT_NE(output.find("written to " + written), std::string::npos) << output;
         }
     }
+}
+
+// The receiver unplugged and plugged in again under the same name (a symlink
+// re-pointed to a new pseudo-terminal): the loss and the return are printed,
+// and the recorder reads the new device without a restart.
+TEST(VelmoraRecord, LostReceiverIsPrintedAndReadAgainWhenItReturns) {
+    TempDir dir;
+    const std::string course = dir / "c.gps";
+    ASSERT_EQ(runToEnd({RECORDER, "--make-course", course, "--point", "35,139"}).first, 0);
+    auto pty = std::make_unique<Pty>();
+    const std::string link = dir / "gps";
+    std::filesystem::create_symlink(pty->path(), link);
+    const std::string gga = "$GPGGA,030000.00,3539.1234,N,13945.6789,E,1,08,0.9,50.0,M,,M,,*47\r\n";
+    ChildProcess recorder({RECORDER, "--port", link, "--log-dir", dir / "log", course});
+    std::string line;
+    ASSERT_TRUE(recorder.readLine(line, 20000));
+    EXPECT_EQ(line.rfind("start port", 0), 0u) << line;
+    for (int i = 0; i < 5; ++i) pty->write(gga);
+
+    pty.reset();  // unplugged
+    ASSERT_TRUE(recorder.readLine(line, 10000));
+    EXPECT_EQ(line.rfind("receiver lost tick ", 0), 0u) << line;
+
+    pty = std::make_unique<Pty>();
+    std::filesystem::create_symlink(pty->path(), dir / "gps.new");
+    std::filesystem::rename(dir / "gps.new", link);
+    // Bytes written before the reopen are purged by it: keep sending.
+    bool back = false;
+    for (int i = 0; i < 50 && !back; ++i) {
+        pty->write(gga + gga);
+        back = recorder.readLine(line, 200) && line.rfind("receiver back tick ", 0) == 0;
+    }
+    EXPECT_TRUE(back) << line;
+    recorder.signal(SIGINT);
+    EXPECT_EQ(recorder.wait(10000), 0);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "tools/velmora-record/pass_printer.h"
 
+#include "capture/gps/receiver_watch.h"
 #include "capture/timing/course.h"
 #include "capture/timing/lap_timing.h"
 #include "common/duration.h"
+#include "platform/tick.h"
 
 // Runs on the reader thread, the only writer of the pass log.
 void PassPrinter::passCounted(int point, uint32_t tickMs) {
@@ -20,5 +22,16 @@ void PassPrinter::passCounted(int point, uint32_t tickMs) {
     // One call per line: the main thread prints on the same stream, and a
     // line split over several calls could be interleaved with its output.
     std::fprintf(out_, "%s\n", line);
+    std::fflush(out_);
+}
+
+// The status field is written by the reader thread only.
+void PassPrinter::setPanelText(int controlId, std::string_view utf8) {
+    if (controlId != PANEL_STATUS) return;
+    const bool lost = utf8 == RECEIVER_LOST_TEXT;
+    if (lost == lost_) return;
+    lost_ = lost;
+    std::fprintf(out_, "receiver %s tick %u\n", lost ? "lost" : "back",
+                 static_cast<unsigned>(platform::GetTickCount()));
     std::fflush(out_);
 }

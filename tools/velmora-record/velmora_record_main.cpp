@@ -20,6 +20,7 @@
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/measurement.h"
+#include "capture/timing/recording_journal.h"
 #include "common/sjis.h"
 #include "tools/velmora-record/pass_printer.h"
 #include "tools/velmora-record/record_options.h"
@@ -106,6 +107,26 @@ int reportDriveLog(DriveLogResult log) {
     }
 }
 
+// Journals left by a killed or crashed run become drive logs before this one starts.
+void recoverLeftJournals() {
+    for (const JournalRecovery& r : recoverJournals()) {
+        switch (r.status) {
+            case JournalRecoveryStatus::RECOVERED:
+                std::printf("recovered: %s from %s (%d samples, %d passes%s)\n", r.logPath.c_str(),
+                            r.journalPath.c_str(), static_cast<int>(r.sampleCount), static_cast<int>(r.passCount),
+                            r.tailCut ? ", damaged tail cut" : "");
+                break;
+            case JournalRecoveryStatus::NOTHING:
+                std::printf("recovered: - from %s (no sample or no counted pass)\n", r.journalPath.c_str());
+                break;
+            default:
+                std::fprintf(stderr, "velmora-record: journal not recovered: %s\n", r.error.c_str());
+                break;
+        }
+    }
+    std::fflush(stdout);
+}
+
 // Builds the course from the command line's points and saves it.
 int makeCourse(const RecordOptions& o) {
     const std::string& path = o.coursePath;
@@ -160,6 +181,7 @@ int main(int argc, char** argv) {
     if (!settingsProblem.empty())
         std::fprintf(stderr, "velmora-record: settings %s: %s\n", settingsPath().c_str(), settingsProblem.c_str());
     applyOverrides(parsed.options);
+    recoverLeftJournals();
     std::string courseProblem;
     if (loadCourseWithReason(parsed.options.coursePath.c_str(), courseProblem) != 0) {
         std::fprintf(stderr, "velmora-record: cannot read course file %s: %s\n", parsed.options.coursePath.c_str(),
@@ -193,6 +215,9 @@ int main(int argc, char** argv) {
     if (!started.logFolderProblem.empty())
         std::fprintf(stderr, "velmora-record: warning: %s; the drive log will go to the home or temporary folder\n",
                      started.logFolderProblem.c_str());
+    const std::string journalError = recordingJournalError();
+    if (!journalError.empty())
+        std::fprintf(stderr, "velmora-record: measuring without a crash-safe journal: %s\n", journalError.c_str());
     std::printf("start port %s course %s\n", gpsPort.portName,
                 sjisToUtf8(fixedText(currentCourse().name)).c_str());
     std::fflush(stdout);
