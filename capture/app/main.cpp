@@ -17,6 +17,7 @@
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/recorder.h"
+#include "common/atomic_file.h"
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     }
 
     platform::exeDirectory();
-    ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
+    makeFolderDurably(driveLogDirectory());  // an existing folder or a failure is not reported here
     applyDefaultSettings();
     loadSettings();
     forgetPointDistances();
