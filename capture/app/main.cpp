@@ -41,8 +41,9 @@ int main(int argc, char** argv) {
         }
         const int handed = instance.handOver(path);
         if (handed == 1) {
+            const std::string absolute = platform::SingleInstance::absolutePath(path);
             std::fprintf(stderr, "velmora: path too long to hand over (%zu bytes, at most 255): %s\n",
-                         path.size(), path.c_str());
+                         absolute.size(), absolute.c_str());
             return 1;
         }
         return 0;  // no running window found: nothing to do, as a second launch
