@@ -21,9 +21,11 @@
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
+#include "platform/gui/window_focus.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    platform::keepKeyboardFocusWithWindows();
     // The command line is one course path; further arguments are ignored.
     const std::string path = argc > 1 ? argv[1] : "";
     const bool unattended = qEnvironmentVariableIntValue("VELMORA_UNATTENDED") != 0;

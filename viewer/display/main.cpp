@@ -10,6 +10,7 @@
 #include "platform/gui/japanese_texts.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
+#include "platform/gui/window_focus.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/commands.h"
@@ -40,6 +41,7 @@ int onKeyDown(int key) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::installJapaneseQtTexts();  // Qt's own buttons and dialogs in Japanese
+    platform::keepKeyboardFocusWithWindows();
     const std::string path = argc > 1 ? argv[1] : "";
     platform::SingleInstance instance("QUINDLE", "morvanefname", "plwin0");
     instance.openSharedMemory();
