@@ -127,6 +127,7 @@ TEST_F(QuindleProcess, WithoutAWindowManagerKeysReachTheFrameAndTheAboutBoxInTur
     PrivateXServer x;
     if (x.display().empty()) GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup installs them)";
     const std::string log = writeSampleLog(dir / "first.gpd", tianmaLog(2));
+    std::filesystem::create_directory(dir / "quindle.pref");  // no preference file can be written there
     const std::string testDisplay = std::getenv("DISPLAY");
     ::setenv("DISPLAY", x.display().c_str(), 1);
     ChildProcess viewer({program, log}, /*withStderr=*/true);
@@ -143,6 +144,7 @@ TEST_F(QuindleProcess, WithoutAWindowManagerKeysReachTheFrameAndTheAboutBoxInTur
     x.xdotool("key F1");
     EXPECT_TRUE(seen(viewer, "title: 天馬サーキット (3次元表示）")) << "the frame did not get the keys back";
     viewer.signal(SIGTERM);
+    EXPECT_TRUE(seenContaining(viewer, "quindle.pref")) << "a preference write that failed at exit is told";
     EXPECT_EQ(viewer.wait(30000), 0);
 }
 
