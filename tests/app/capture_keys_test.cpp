@@ -9,6 +9,7 @@
 #include "capture/timing/capture_settings.h"
 #include "common/records.h"
 #include "tests/support/child_process.h"
+#include "tests/support/eventually.h"
 #include "tests/support/private_program.h"
 #include "tests/support/private_x_server.h"
 #include "tests/support/temp_dir.h"
@@ -50,6 +51,28 @@ TEST(VelmoraKeys, CtrlPAndReturnNameTheCourseAndStartTheMeasurementWithoutAWindo
 
     velmora.signal(SIGTERM);
     EXPECT_EQ(velmora.wait(30000), 0);
+    forgetPrivateRuntime();
+}
+
+// The error box about a handed-over course stays open longer than the second
+// launch waits; closing it afterwards must leave the program running.
+TEST(VelmoraKeys, AnErrorBoxThatOutlivesTheSecondLaunchLeavesTheProgramRunning) {
+    PrivateXServer x;
+    if (x.display().empty()) GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup installs them)";
+    TempDir dir;
+    const std::string program = installPrivateCopy(dir, "velmora");
+    writeSettings(dir, "/dev/null");
+    ::setenv("DISPLAY", x.display().c_str(), 1);
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
+    ChildProcess velmora({program}, /*withStderr=*/true);
+    ASSERT_TRUE(x.shows("Velmora")) << x.titles();
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(dir.path() / "tmp" / "VELMORA"); }, 30000));
+    runToEnd({program, dir / "missing.gps"}, true);  // returns after its wait, the box still open
+    ASSERT_TRUE(x.shows("エラー")) << x.titles();
+    x.xdotool("key Return");
+    EXPECT_TRUE(eventually([&] { return x.titles() == "Velmora\n"; }, 20000)) << x.titles();
+    velmora.signal(SIGTERM);
+    EXPECT_EQ(velmora.wait(30000), 0) << "the program did not survive the box";
     forgetPrivateRuntime();
 }
 

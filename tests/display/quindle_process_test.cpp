@@ -148,4 +148,27 @@ TEST_F(QuindleProcess, WithoutAWindowManagerKeysReachTheFrameAndTheAboutBoxInTur
     EXPECT_EQ(viewer.wait(30000), 0);
 }
 
+// The viewer's error box about a handed-over log stays open longer than the
+// second launch waits; closing it afterwards must leave the viewer running.
+TEST_F(QuindleProcess, AnErrorBoxThatOutlivesTheSecondLaunchLeavesTheViewerRunning) {
+    PrivateXServer x;
+    if (x.display().empty()) GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup installs them)";
+    ::unsetenv("QUINDLE_UNATTENDED");  // the real box, closed by a key
+    const std::string testDisplay = std::getenv("DISPLAY");
+    ::setenv("DISPLAY", x.display().c_str(), 1);
+    ChildProcess viewer({program, writeSampleLog(dir / "first.gpd", tianmaLog(2))}, /*withStderr=*/true);
+    ASSERT_TRUE(x.shows("天馬サーキット (3次元表示）"));
+    ASSERT_TRUE(listening());
+    const int handed = runToEnd({program, dir / "damaged.gpd"}, true).first;  // gives up after its wait
+    EXPECT_NE(handed, 0);
+    ASSERT_TRUE(x.shows("エラー"));
+    x.xdotool("key Return");
+    writeSampleLog(dir / "second.gpd", tianmaLog(3, "Tianma"));
+    EXPECT_EQ(runToEnd({program, dir / "second.gpd"}, true).first, 0) << "the viewer no longer answers";
+    EXPECT_TRUE(x.shows("Tianma (3次元表示）"));
+    ::setenv("DISPLAY", testDisplay.c_str(), 1);
+    viewer.signal(SIGTERM);
+    EXPECT_EQ(viewer.wait(30000), 0);
+}
+
 }  // namespace
