@@ -112,7 +112,7 @@ int firstCutLap(const DriveModel& drive) {
 }
 
 // What the load left out, for the user: "" when the whole file was used.
-std::string loadNotesMessage(const std::string& path) {
+static std::string loadNotesMessage(const std::string& path) {
     std::string notes;
     if (driveModel.leftOutSamples > 0)
         notes += "\n座標が数値でないサンプル " + std::to_string(driveModel.leftOutSamples) + " 個を除外しました。";
