@@ -7,3 +7,11 @@ PlacementPoint centreOnOwner(const PlacementRect& dialog, const PlacementRect* o
     return {reference.left + reference.width / 2 - dialog.width / 2,
             reference.top + reference.height / 2 - dialog.height / 2};
 }
+
+PlacementPoint keepInside(const PlacementPoint& at, const PlacementRect& dialog, const PlacementRect& area) {
+    const auto clamp = [](int value, int low, int size, int areaSize) {
+        const int high = low + areaSize - size;
+        return value > high ? (high > low ? high : low) : (value < low ? low : value);
+    };
+    return {clamp(at.x, area.left, dialog.width, area.width), clamp(at.y, area.top, dialog.height, area.height)};
+}

@@ -19,3 +19,9 @@ struct PlacementPoint {
     int y = 0;
 };
 PlacementPoint centreOnOwner(const PlacementRect& dialog, const PlacementRect* owner, const PlacementRect& screen);
+
+// `at` moved by the least amount that puts the whole dialog inside `area` (the
+// screen's available rectangle), so that a dialog centred over an owner at the
+// screen's edge keeps its title bar and first column in reach. A dialog larger
+// than the area keeps its top-left corner inside it.
+PlacementPoint keepInside(const PlacementPoint& at, const PlacementRect& dialog, const PlacementRect& area);

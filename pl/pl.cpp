@@ -73,8 +73,16 @@ void dispatchCommand(int id) {
 bool handleAccelerator(QKeyEvent* event) {
     if (!host || host->acceleratorId == 0) return false;
     const QKeySequence pressed(event->keyCombination());
+    // A punctuation key reached with Shift ("?" is Shift+/) is named by its
+    // character alone, so "Alt+?" must match Alt+Shift+/ as typed.
+    const int key = event->key();
+    const bool shiftedCharacter = key > 0x20 && key < 0x7f && !(key >= Qt::Key_A && key <= Qt::Key_Z);
+    const QKeySequence unshifted(QKeyCombination(event->modifiers() & ~Qt::ShiftModifier, Qt::Key(key)));
     for (const PlAccelerator& a : acceleratorResources()[host->acceleratorId]) {
-        if (QKeySequence(QString::fromStdString(a.keys)).matches(pressed) != QKeySequence::ExactMatch) continue;
+        const QKeySequence wanted(QString::fromStdString(a.keys));
+        if (wanted.matches(pressed) != QKeySequence::ExactMatch &&
+            !(shiftedCharacter && wanted.matches(unshifted) == QKeySequence::ExactMatch))
+            continue;
         auto it = host->actions.find(a.id);
         if (it != host->actions.end() && !it->second->isEnabled()) return true;
         dispatchCommand(a.id);

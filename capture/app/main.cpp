@@ -21,9 +21,11 @@
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/recorder.h"
 #include "capture/timing/recording_journal.h"
+#include "common/atomic_file.h"
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
+#include "platform/gui/window_focus.h"
 
 namespace {
 
@@ -56,6 +58,7 @@ QString journalReport(const std::vector<JournalRecovery>& recoveries) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    platform::keepKeyboardFocusWithWindows();
     // The command line is one course path; further arguments are ignored.
     const std::string path = argc > 1 ? argv[1] : "";
     const bool unattended = qEnvironmentVariableIntValue("VELMORA_UNATTENDED") != 0;
@@ -73,15 +76,16 @@ int main(int argc, char** argv) {
         }
         const int handed = instance.handOver(path);
         if (handed == 1) {
+            const std::string absolute = platform::SingleInstance::absolutePath(path);
             std::fprintf(stderr, "velmora: path too long to hand over (%zu bytes, at most 255): %s\n",
-                         path.size(), path.c_str());
+                         absolute.size(), absolute.c_str());
             return 1;
         }
         return 0;  // no running window found: nothing to do, as a second launch
     }
 
     platform::exeDirectory();
-    ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
+    makeFolderDurably(driveLogDirectory());  // an existing folder or a failure is not reported here
     const QString recovered = journalReport(recoverJournals());
     applyDefaultSettings();
     std::string settingsProblem;

@@ -28,8 +28,8 @@ bool ensureDirectory(const std::string& directory, std::string& error) {
     for (size_t i = 0; i < directory.size(); ++i) {
         path += directory[i];
         if (directory[i] != '/' || path.size() == 1) continue;
-        if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = "cannot create folder " + path + ": " + systemErrorText(errno);
+        if (const int failed = makeFolderDurably(path); failed != 0) {
+            error = "cannot create folder " + path + ": " + systemErrorText(failed);
             return false;
         }
     }

@@ -39,11 +39,16 @@ void centreOnOwner(QWidget* dialog) {
         ownerRef = &ownerRect;
     }
     PlacementRect screenRect;
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    PlacementRect available;
+    QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
         screenRect = {0, 0, screen->geometry().width(), screen->geometry().height()};
+        available = toPlacement(screen->availableGeometry());
     }
     const QSize size = dialog->frameGeometry().size().isEmpty() ? dialog->sizeHint() : dialog->frameGeometry().size();
-    const PlacementPoint at = centreOnOwner({0, 0, size.width(), size.height()}, ownerRef, screenRect);
+    const PlacementRect dialogRect{0, 0, size.width(), size.height()};
+    PlacementPoint at = centreOnOwner(dialogRect, ownerRef, screenRect);
+    if (screen) at = keepInside(at, dialogRect, available);
     dialog->move(at.x, at.y);
 }
 

@@ -7,8 +7,9 @@ class QWidget;
 
 namespace platform {
 
-// Moves `dialog` by the rule of common/dialog_placement.h; the owner is the
-// dialog's parent window. The size is never changed.
+// Moves `dialog` by the rule of common/dialog_placement.h, then just inside
+// the available screen area; the owner is the dialog's parent window. The size
+// is never changed.
 void centreOnOwner(QWidget* dialog);
 
 // Installs an event filter that centres `dialog` every time it is shown, for

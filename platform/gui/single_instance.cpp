@@ -10,7 +10,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QObject>
+#include <QVariant>
 #include <cstring>
+#include <filesystem>
 
 namespace platform {
 
@@ -26,8 +28,32 @@ std::string lockFolder() {
 // A command travels as its decimal number and a newline; the reply "done\n"
 // says it was handled.
 constexpr char REPLY[] = "done\n";
+constexpr char HANDLING[] = "handlingCommands";  // socket property: commands running now
 
 }  // namespace
+
+void SingleInstance::serve(QLocalSocket* client) {
+    client->setProperty(HANDLING, client->property(HANDLING).toInt() + 1);
+    while (client->canReadLine()) {
+        bool ok = false;
+        const int command = client->readLine().trimmed().toInt(&ok);
+        if (ok && onCommand_) onCommand_(command);
+        // The sender may have given up meanwhile; there is nobody to tell then.
+        if (client->state() != QLocalSocket::ConnectedState) break;
+        client->write(REPLY);
+        client->flush();
+    }
+    client->setProperty(HANDLING, client->property(HANDLING).toInt() - 1);
+    if (client->property(HANDLING).toInt() == 0 && client->state() == QLocalSocket::UnconnectedState)
+        client->deleteLater();
+}
+
+std::string SingleInstance::absolutePath(std::string_view path) {
+    if (path.empty() || path.front() == '/') return std::string(path);
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), error);
+    return error ? std::string(path) : absolute.string();
+}
 
 SingleInstance::SingleInstance(std::string lockName, std::string sharedMemoryName, std::string socketName)
     : lockName_(std::move(lockName)),
@@ -78,7 +104,8 @@ bool SingleInstance::acquire() {
     return true;
 }
 
-int SingleInstance::handOver(std::string_view path, int timeoutMs) {
+int SingleInstance::handOver(std::string_view given, int timeoutMs) {
+    const std::string path = absolutePath(given);
     if (path.size() >= HANDOFF_BYTES) return 1;
     if (!openSharedMemory()) return 2;
     QLocalSocket socket;
@@ -106,16 +133,13 @@ bool SingleInstance::listen(std::function<void(int command)> onCommand) {
     if (!server_->listen(name)) return false;
     QObject::connect(server_, &QLocalServer::newConnection, server_, [this] {
         while (QLocalSocket* client = server_->nextPendingConnection()) {
-            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
-                while (client->canReadLine()) {
-                    bool ok = false;
-                    const int command = client->readLine().trimmed().toInt(&ok);
-                    if (ok && onCommand_) onCommand_(command);
-                    client->write(REPLY);
-                    client->flush();
-                }
+            // A command's handling may open a modal box whose event loop sees
+            // the sender give up and disconnect; the socket must outlive the
+            // handling, so it is only released once no command is running.
+            QObject::connect(client, &QLocalSocket::disconnected, client, [client] {
+                if (client->property(HANDLING).toInt() == 0) client->deleteLater();
             });
+            QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] { serve(client); });
         }
     });
     return true;

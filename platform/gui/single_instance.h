@@ -15,6 +15,7 @@
 #include <string_view>
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace platform {
 
@@ -36,15 +37,20 @@ public:
     // Takes the instance lock; true when this is the first instance.
     bool acquire();
 
-    // Second launch: 1 when the path does not fit (256 bytes or more; never
-    // truncated into another path), 2 when the running instance cannot be
-    // reached, 0 once it has handled the command.
+    // Second launch: 1 when the path does not fit (256 bytes or more once made
+    // absolute; never truncated into another path), 2 when the running
+    // instance cannot be reached, 0 once it has handled the command. A
+    // relative path is taken from this process's working folder, since the
+    // running instance has its own.
     int handOver(std::string_view path, int timeoutMs = 30000);
 
     // First instance: listens for hand-over commands. `onCommand(command)`
     // runs on the thread that owns this object, inside its event loop; the
     // second launch is released when it returns.
     bool listen(std::function<void(int command)> onCommand);
+
+    // `path` made absolute against the working folder (unchanged when it already is).
+    static std::string absolutePath(std::string_view path);
 
     // The NUL-terminated text in the shared memory ("" when not mapped).
     std::string sharedPath() const;
@@ -53,6 +59,8 @@ public:
     const std::string& lockPath() const { return lockPath_; }
 
 private:
+    void serve(QLocalSocket* client);
+
     std::string lockName_;
     std::string sharedMemoryName_;
     std::string socketName_;

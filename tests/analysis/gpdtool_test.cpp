@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdio>
+#include <limits>
+#include <vector>
 #include <filesystem>
 #include <utility>
 
@@ -105,6 +108,64 @@ TEST(RealTrack, RoadAmericaOutLapHasItsLengthAndASaneTopSpeed) {
     ASSERT_EQ(driveModel.lapCount, 1);
     EXPECT_NEAR(driveModel.laps[0].distanceKm, 6.55, 0.15);
     EXPECT_NEAR(driveModel.laps[0].maxSpeed, 260.0, 30.0);
+}
+
+// Damaged copies of the real log: a position that is not a number, a sample
+// count off by a few samples, a cut tail, more lap marks than the table holds.
+TEST(RealTrack, DamagedCopiesAreRefusedWithTheReasonOrLoadWithWhatWasLeftOutTold) {
+    TempDir dir;
+    const DriveLogImage real = trackDrive(TEST_DATA_DIR "/tracks/road-america-outlap.csv", 4);
+    const int n = static_cast<int>(real.samples.size());
+    ASSERT_GT(n, 2 * 235 + 2);
+    ASSERT_EQ(loadDriveLog((writeFile(dir.file("real.gpd"), driveLogBytes(real)), dir.file("real.gpd"))), LOAD_OK);
+    const double realLapKm = driveModel.laps[0].distanceKm;
+    const std::string good = driveLogBytes(real);
+    const auto withCount = [&good](int32_t count) {
+        return std::string(reinterpret_cast<const char*>(&count), 4) + good.substr(4);
+    };
+
+    // Refused: the size does not fit the count.
+    std::vector<std::pair<std::string, std::string>> refused = {{"cut tail", good.substr(0, good.size() - 100)},
+                                                                {"cut pass log", good.substr(0, 4 + 40 * size_t(n) + 200)}};
+    for (int k = 1; k <= 19; ++k) {
+        refused.push_back({"count " + std::to_string(k) + " short", withCount(n - k)});
+        refused.push_back({"count " + std::to_string(k) + " over", withCount(n + k)});
+    }
+    for (const auto& [what, bytes] : refused) {
+        writeFile(dir.file("bad.gpd"), bytes);
+        EXPECT_EQ(loadDriveLog(dir.file("bad.gpd")), LOAD_CANNOT_OPEN) << what;
+        EXPECT_TRUE(lastLoadProblem() == LoadProblem::WrongSize || lastLoadProblem() == LoadProblem::Truncated) << what;
+        const ToolRun run = gpdtool("laps '" + dir.file("bad.gpd") + "'");
+        EXPECT_NE(run.exitCode, 0) << what;
+        EXPECT_NE(run.output.find("damaged drive log"), std::string::npos) << what << ": " << run.output;
+    }
+
+    // Loaded: non-finite positions left out, laps beyond the table counted; both told.
+    DriveLogImage nan = real, inf = real, marks = real;
+    nan.samples[size_t(n) / 2].latitude = std::numeric_limits<double>::quiet_NaN();
+    inf.samples[size_t(n) / 3].altitude = std::numeric_limits<double>::infinity();
+    inf.samples[size_t(n) - 1].longitude = -std::numeric_limits<double>::infinity();  // the lap's closing mark
+    for (LogSample& s : marks.samples) s.lapMark = 0;
+    for (int m = 0; m < 235; ++m) marks.samples[size_t(1 + 2 * m)].lapMark = 1;
+    struct Loaded { const char* name; const DriveLogImage* image; int leftOut, beyond; const char* told; };
+    for (const Loaded& c : {Loaded{"latitude.gpd", &nan, 1, 0, "1 samples without a finite position left out"},
+                            Loaded{"altitude.gpd", &inf, 2, 0, "2 samples without a finite position left out"},
+                            Loaded{"marks.gpd", &marks, 0, 134, "134 laps beyond the first 100 not shown"}}) {
+        writeFile(dir.file(c.name), driveLogBytes(*c.image));
+        ASSERT_EQ(loadDriveLog(dir.file(c.name)), LOAD_OK) << c.name;
+        EXPECT_EQ(driveModel.leftOutSamples, c.leftOut) << c.name;
+        EXPECT_EQ(driveModel.lapsBeyondTable, c.beyond) << c.name;
+        EXPECT_TRUE(std::isfinite(driveModel.originLatitude) && std::isfinite(driveModel.originLongitude)) << c.name;
+        if (c.leftOut > 0) {
+            ASSERT_EQ(driveModel.lapCount, 1) << c.name << ": the mark of a left-out sample moves on";
+            EXPECT_NEAR(driveModel.laps[0].distanceKm, realLapKm, 0.05) << c.name;
+        }
+        const ToolRun run = gpdtool("laps '" + dir.file(c.name) + "'");
+        EXPECT_EQ(run.exitCode, 0) << c.name << ": " << run.output;
+        EXPECT_NE(run.output.find(c.told), std::string::npos) << c.name << ": " << run.output;
+        for (const char* garbage : {"nanKm", " nan", "inf"})
+            EXPECT_EQ(run.output.find(garbage), std::string::npos) << c.name << ": " << run.output;
+    }
 }
 
 }  // namespace

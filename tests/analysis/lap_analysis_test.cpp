@@ -60,6 +60,7 @@ TEST_F(LapAnalysis, MoreMarksThanTheTableHoldsKeepsTheFirstHundredLaps) {
     for (int m = 0; m < 130; ++m) marks.push_back(2 + 3 * m);
     ASSERT_EQ(analyse(straightDrive(400, 1000, 60.0, marks)), ANALYSE_OK);
     EXPECT_EQ(driveModel.lapCount, 100);
+    EXPECT_EQ(driveModel.lapsBeyondTable, 29) << "130 marks make 129 laps";
     EXPECT_EQ(Span(lap(99).startSample, lap(99).endSample), Span(299, 301));
 }
 

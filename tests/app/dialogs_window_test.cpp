@@ -22,6 +22,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "capture/app/capture_cues.h"
 #include "capture/app/capture_dialogs.h"
@@ -471,6 +474,40 @@ TEST_F(DialogsTest, TheFlashCoversTheScreenInItsColourAndHidesAfterHalfASecond) 
     destroyFlashWindow();
     setFlashWindowVisible(true);  // no window: skipped
     EXPECT_EQ(flashWindowForTests(), nullptr);
+}
+
+// An owner at the screen's left or right edge: every dialog, centred over it,
+// is moved just inside the screen, title bar in reach.
+TEST_F(DialogsTest, EveryDialogStaysOnTheScreenWithItsOwnerAtEitherEdge) {
+    const QRect area = owner.screen()->availableGeometry();
+    std::string path;
+    const std::vector<std::pair<const char*, std::function<void()>>> dialogs = {
+        {"GPS port", [&] { runGpsPortDialog(&owner); }},
+        {"GPS settings", [&] { runGpsSettingsDialog(&owner); }},
+        {"beacon port", [&] { runBeaconPortDialog(&owner); }},
+        {"course name", [&] { askCourseName(&owner); }},
+        {"course file", [&] { chooseCourseFile(&owner, path, false, "GPS ファイルを開く"); }},
+        {"about", [&] { showAboutBox(&owner); }},
+        {"flash colour", [&] { chooseFlashColour(&owner); }},
+    };
+    for (const int ownerX : {0, area.right() + 1 - owner.width()}) {
+        owner.move(ownerX, 0);
+        QApplication::processEvents();
+        for (const auto& [name, open] : dialogs) {
+            QRect shown;
+            std::unique_ptr<WhenShown> close(WhenShown::of<QDialog>([&shown](QDialog* d) {
+                shown = d->frameGeometry();
+                d->done(QDialog::Rejected);
+            }));
+            open();
+            SCOPED_TRACE(std::string(name) + " over an owner at x " + std::to_string(ownerX));
+            ASSERT_TRUE(close->fired());
+            EXPECT_GE(shown.left(), area.left());
+            EXPECT_GE(shown.top(), area.top());
+            EXPECT_TRUE(shown.right() <= area.right() || shown.width() > area.width()) << shown.right();
+            EXPECT_TRUE(shown.bottom() <= area.bottom() || shown.height() > area.height()) << shown.bottom();
+        }
+    }
 }
 
 }  // namespace

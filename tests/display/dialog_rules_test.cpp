@@ -134,6 +134,11 @@ TEST_F(DriveOnScreen, ADriveWithoutALapOpensAndShowsItsWholeTrack) {
     EXPECT_EQ(driveModel.lapCount, 0);
     EXPECT_EQ(firstCutLap(driveModel), 0);
     EXPECT_FALSE(applyStateCommand(CMD_NEXT_LAP) && driveModel.currentLap != 0);
+    // The outline starts at sample 1: sample 0 is never converted and would draw a line from the origin.
+    const std::vector<OutlinePoint> outline = driveOutline(driveModel);
+    ASSERT_EQ(outline.size(), static_cast<size_t>(driveModel.sampleCount - 1));
+    EXPECT_EQ(outline.front().x, driveModel.points[1].x);
+    EXPECT_EQ(outline.front().z, driveModel.points[1].z);
     const OrthoBounds extent = driveExtentProjection(driveModel);
     // The whole circuit (several hundred metres across) fits, oriented like the 2D view.
     EXPECT_GT(extent.left - extent.right, 0.3);

@@ -98,6 +98,12 @@ TEST(MenuRules, DriveLapsAndTheReplayDecideTheirItems) {
     for (int id : {CMD_OPEN_LOG, CMD_WEIGHT, CMD_MODE_POWER, CMD_LAP_LIST, CMD_RESET_COLOURS, CMD_ABOUT})
         EXPECT_TRUE(m.enabled.at(id)) << id;
 
+    // A drive without a cut lap: nothing to export or replay, the speeds stay choosable.
+    m = computeMenuStates(s, driveWithLaps(0), anim);
+    EXPECT_FALSE(m.enabled.at(CMD_EXPORT_CSV));
+    EXPECT_FALSE(m.enabled.at(CMD_ANIMATION));
+    EXPECT_TRUE(m.enabled.at(CMD_SPEED_8));
+
     // One lap: nothing to step to.
     m = computeMenuStates(s, driveWithLaps(1), anim);
     EXPECT_TRUE(m.enabled.at(CMD_EXPORT_CSV));

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "tests/support/sample_drive.h"
 #include "tests/support/temp_dir.h"
@@ -124,6 +128,41 @@ TEST_F(ViewerDialogs, WeightDialogKeepsOnlyAPositiveNumberAndCancelChangesNothin
     answer("900", false);
     EXPECT_FALSE(showWeightDialog(nullptr));
     EXPECT_DOUBLE_EQ(viewState.vehicleWeightKg, 1800.5);
+}
+
+// An owner at the screen's left or right edge: every dialog, centred over it,
+// is moved just inside the screen (the lap list is wider than the window).
+TEST_F(ViewerDialogs, EveryDialogStaysOnTheScreenWithItsOwnerAtEitherEdge) {
+    loadSample(2);
+    QWidget owner;
+    owner.resize(640, 480);
+    owner.show();
+    const QRect area = owner.screen()->availableGeometry();
+    const std::vector<std::pair<const char*, std::function<void()>>> dialogs = {
+        {"lap list", [&] { showLapList(&owner); }},
+        {"weight", [&] { showWeightDialog(&owner); }},
+        {"colour", [&] { Colour c{}; chooseColour(&owner, "色", c); }},
+        {"file", [&] { std::string path; chooseFile(&owner, path, true); }},
+        {"about", [&] { showAbout(&owner); }},
+    };
+    for (const int ownerX : {0, area.right() + 1 - 640}) {
+        owner.move(ownerX, 0);
+        QApplication::processEvents();
+        for (const auto& [name, open] : dialogs) {
+            QRect shown;
+            whenModal([&shown](QWidget* dialog) {
+                shown = dialog->frameGeometry();
+                static_cast<QDialog*>(dialog)->done(QDialog::Rejected);
+            });
+            open();
+            SCOPED_TRACE(std::string(name) + " over an owner at x " + std::to_string(ownerX));
+            ASSERT_FALSE(shown.isEmpty());
+            EXPECT_GE(shown.left(), area.left());
+            EXPECT_GE(shown.top(), area.top());
+            EXPECT_TRUE(shown.right() <= area.right() || shown.width() > area.width()) << shown.right();
+            EXPECT_TRUE(shown.bottom() <= area.bottom() || shown.height() > area.height()) << shown.bottom();
+        }
+    }
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ protected:
                               {PlMenuKind::Separator, 0, ""},
                               {PlMenuKind::Item, ITEM_B, "項目B\tF2"},
                               {PlMenuKind::EndPopup, 0, ""}});
-        plRegisterAccelerators(MENU, {{"Ctrl+A", ITEM_A}, {"F2", ITEM_B}});
+        plRegisterAccelerators(MENU, {{"Ctrl+A", ITEM_A}, {"F2", ITEM_B}, {"Alt+?", ITEM_A}});
         plSethinstance(nullptr, 0);
         mainWindowId = plGetwindow();
         plSetmenu(mainWindowId, MENU);
@@ -221,19 +221,22 @@ TEST_F(Host, CommandsAcceleratorsAndTheirGreyStates) {
     plSendCommand(mainWindowId, ITEM_B);
     QTest::keyClick(gl, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(gl, Qt::Key_F2);
-    EXPECT_EQ(calls.commands, (std::vector<int>{ITEM_B, ITEM_A, ITEM_B}));
+    QTest::keyClick(gl, Qt::Key_Question, Qt::AltModifier | Qt::ShiftModifier);  // "?" is typed with Shift
+    EXPECT_EQ(calls.commands, (std::vector<int>{ITEM_B, ITEM_A, ITEM_B, ITEM_A}));
     // A grey item's accelerator does nothing, and reaches no key callback either.
     plEnableMenuItem(mainWindowId, ITEM_A, false);
     EXPECT_FALSE(plMenuItemEnabled(mainWindowId, ITEM_A));
     QTest::keyClick(gl, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(calls.commands.size(), 3u);
+    EXPECT_EQ(calls.commands.size(), 4u);
     plEnableMenuItem(mainWindowId, ITEM_A, true);
     plCheckMenuItem(mainWindowId, ITEM_B, true);
     EXPECT_TRUE(plMenuItemChecked(mainWindowId, ITEM_B));
     // Keys that are no accelerator go to the key callback as virtual keys.
     QTest::keyClick(gl, Qt::Key_Escape);
     QTest::keyClick(gl, Qt::Key_Space);
-    EXPECT_EQ(calls.keys, (std::vector<int>{27, 32}));
+    QTest::keyClick(gl, Qt::Key_F2, Qt::ShiftModifier);  // Shift still counts on other keys
+    EXPECT_EQ(calls.keys, (std::vector<int>{27, 32, 0x71}));
+    EXPECT_EQ(calls.commands.size(), 4u);
     plSetTitle(mainWindowId, "天馬 (2次元表示）");
     EXPECT_EQ(plQtWindow(mainWindowId)->windowTitle(), QString::fromUtf8("天馬 (2次元表示）"));
 }

@@ -80,6 +80,11 @@ bool chooseWeight(const Arguments& args) {
 int load(const std::string& path) {
     const int status = loadDriveLog(path);
     if (status != LOAD_OK) return fail(path + ": " + loadProblemText(lastLoadProblem()));
+    const std::string notes = loadNotesText();
+    for (size_t start = 0, end; start < notes.size(); start = end + 1) {
+        end = notes.find('\n', start);
+        std::fprintf(stderr, "gpdtool: warning: %s: %s\n", path.c_str(), notes.substr(start, end - start).c_str());
+    }
     return 0;
 }
 

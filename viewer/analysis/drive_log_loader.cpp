@@ -1,5 +1,6 @@
 #include "viewer/analysis/drive_log_loader.h"
 
+#include <cmath>
 #include <cstdio>
 #include <new>
 
@@ -28,6 +29,8 @@ void discardDrive() {
     driveModel.lapCount = 0;
     driveModel.currentLap = 0;
     driveModel.logPath.clear();
+    driveModel.leftOutSamples = 0;
+    driveModel.lapsBeyondTable = 0;
     driveModel.samples.clear();
     driveModel.points.clear();
     driveModel.cornerMarks.clear();
@@ -55,6 +58,35 @@ void dropDrive() {
     releaseArrays();
 }
 
+bool finitePosition(const LogSample& s) {
+    return std::isfinite(s.latitude) && std::isfinite(s.longitude) && std::isfinite(s.altitude);
+}
+
+// A sample whose position is not a number (a damaged file) would turn the
+// origin, and with it every lap, into NaN: it is left out, its lap mark moving
+// to the next sample kept (the last one kept at the end). Sample 0 is never
+// used and stays.
+void leaveOutNonFiniteSamples() {
+    std::vector<LogSample>& samples = driveModel.samples;
+    size_t kept = samples.empty() ? 0 : 1;
+    int32_t carriedMark = 0;
+    for (size_t i = kept; i < samples.size(); ++i) {
+        if (!finitePosition(samples[i])) {
+            carriedMark |= samples[i].lapMark;
+            continue;
+        }
+        samples[kept] = samples[i];
+        if (carriedMark != 0 && samples[kept].lapMark == 0) samples[kept].lapMark = carriedMark;
+        carriedMark = 0;
+        ++kept;
+    }
+    // A mark on the last samples goes back to the last one kept.
+    if (carriedMark != 0 && kept > 1 && samples[kept - 1].lapMark == 0) samples[kept - 1].lapMark = carriedMark;
+    driveModel.leftOutSamples = static_cast<int32_t>(samples.size() - kept);
+    samples.resize(kept);
+    driveModel.sampleCount = static_cast<int32_t>(kept);
+}
+
 int fail(LoadProblem problem, int status) {
     lastProblem = problem;
     return status;
@@ -69,6 +101,10 @@ int readLog(std::FILE* file) {
     if (size < 4 || readRecord(file, n) != sizeof n) return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
     if (n <= 0) return fail(LoadProblem::BadSampleCount, LOAD_CANNOT_OPEN);
     if ((size - 4) / long(sizeof(LogSample)) < long(n)) return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
+    // Anything but the exact size means the count does not describe the file
+    // (a pass count read from inside a sample, a cut pass log or course
+    // block). The four closing zero bytes are optional.
+    if (size != driveLogSize(n) && size != driveLogSize(n) - 4) return fail(LoadProblem::WrongSize, LOAD_CANNOT_OPEN);
     fitArrays(static_cast<size_t>(n));
     try {
         driveModel.samples.resize(static_cast<size_t>(n));
@@ -79,9 +115,7 @@ int readLog(std::FILE* file) {
         sizeof(LogSample) * driveModel.samples.size()) {
         return fail(LoadProblem::Truncated, LOAD_CANNOT_OPEN);
     }
-    driveModel.sampleCount = n;
-    // A short pass log or course block keeps zeros in the missing bytes
-    // (no passes; an empty name and the loop type).
+    leaveOutNonFiniteSamples();
     driveModel.passLog = PassLog{};
     readRecord(file, driveModel.passLog);
     driveModel.course = Course{};
@@ -137,8 +171,20 @@ std::string loadProblemText(LoadProblem problem) {
         case LoadProblem::CannotOpen: return "cannot open the file";
         case LoadProblem::BadSampleCount: return "damaged drive log: the sample count is not positive";
         case LoadProblem::Truncated: return "damaged drive log: the file is shorter than its sample count";
+        case LoadProblem::WrongSize:
+            return "damaged drive log: its size is not that of a log of its sample count (780 + 40 bytes per sample)";
         case LoadProblem::OutOfMemory: return "not enough memory for this drive log";
         case LoadProblem::TooFewPasses: return "the drive log holds fewer than two passes";
     }
     return "";
+}
+
+std::string loadNotesText() {
+    std::string notes;
+    if (driveModel.leftOutSamples > 0)
+        notes += std::to_string(driveModel.leftOutSamples) + " samples without a finite position left out\n";
+    if (driveModel.lapsBeyondTable > 0)
+        notes += std::to_string(driveModel.lapsBeyondTable) + " laps beyond the first " + std::to_string(MAX_LAPS) +
+                 " not shown\n";
+    return notes;
 }

@@ -15,6 +15,7 @@ enum class LoadProblem {
     CannotOpen,       // missing or unreadable
     BadSampleCount,   // the sample count is zero or negative
     Truncated,        // the file holds fewer samples than its count promises
+    WrongSize,        // the size is not that of a log of its sample count (780 + 40 per sample)
     OutOfMemory,
     TooFewPasses,     // fewer than two counted passes
 };
@@ -34,3 +35,7 @@ void clearLoadProblem();
 
 // One line in English saying why the last load failed ("" after success).
 std::string loadProblemText(LoadProblem problem);
+
+// What a successful load could not use: samples left out for a position that
+// is not a finite number, laps beyond the table. English lines, "" when none.
+std::string loadNotesText();

@@ -84,6 +84,8 @@ struct DriveModel {
     double originLatitude = 0.0;        // degrees, origin of the local frame
     double originLongitude = 0.0;       // degrees
     std::string logPath;                // file of the loaded drive, for reloading after a weight change
+    int32_t leftOutSamples = 0;         // samples of the file without a finite position, not in `samples`
+    int32_t lapsBeyondTable = 0;        // laps the lap marks make beyond the MAX_LAPS of the table
 };
 
 extern DriveModel driveModel;

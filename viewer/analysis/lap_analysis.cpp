@@ -229,6 +229,7 @@ int cutLaps() {
     int marks = 0;
     for (int i = 1; i < n; ++i) marks += isMark(i) ? 1 : 0;
     driveModel.lapCount = marks < 2 ? 0 : std::min(marks - 1, MAX_LAPS);
+    driveModel.lapsBeyondTable = std::max(marks - 1 - MAX_LAPS, 0);
     for (LapRecord& lap : driveModel.laps) lap.startSample = lap.endSample = -1;
     if (marks < 2) return marks;
     const int32_t type = driveModel.course.courseType;

@@ -111,13 +111,24 @@ int firstCutLap(const DriveModel& drive) {
     return lap >= 0 ? lap : 0;
 }
 
+// What the load left out, for the user: "" when the whole file was used.
+static std::string loadNotesMessage(const std::string& path) {
+    std::string notes;
+    if (driveModel.leftOutSamples > 0)
+        notes += "\n座標が数値でないサンプル " + std::to_string(driveModel.leftOutSamples) + " 個を除外しました。";
+    if (driveModel.lapsBeyondTable > 0)
+        notes += "\nラップが多すぎるため、" + std::to_string(MAX_LAPS + 1) + "周目以降の " +
+                 std::to_string(driveModel.lapsBeyondTable) + " 周は表示できません。";
+    return notes.empty() ? "" : "ファイル " + path + " :" + notes;
+}
+
 int openDriveLog(const std::string& path, std::string& message) {
     DriveModel previous = std::move(driveModel);
     driveModel = DriveModel{};
     const int status = loadDriveLog(path);
     if (status == LOAD_OK) {
         driveModel.currentLap = firstCutLap(driveModel);
-        message.clear();
+        message = loadNotesMessage(path);
         return status;
     }
     const LoadProblem problem = lastLoadProblem();
@@ -126,6 +137,7 @@ int openDriveLog(const std::string& path, std::string& message) {
     if (problem == LoadProblem::CannotOpen && !std::filesystem::exists(path, ec)) reason = "ファイルが見つかりません。";
     else if (problem == LoadProblem::BadSampleCount || problem == LoadProblem::Truncated)
         reason = "サンプル数が壊れています。";
+    else if (problem == LoadProblem::WrongSize) reason = "ファイルの大きさがサンプル数と合いません。";
     else if (problem == LoadProblem::TooFewPasses) reason = "ドライブログではありません。";
     else if (problem == LoadProblem::OutOfMemory) reason = "メモリが足りません。";
     message = "ファイル " + path + " を開けませんでした。\n" + reason;
@@ -162,6 +174,14 @@ void warn(const std::string& text) {
     QMessageBox::warning(owner(), QStringLiteral("エラー"), QString::fromStdString(text));
 }
 
+void caution(const std::string& text) {
+    if (unattended()) {
+        std::fprintf(stderr, "quindle: 警告: %s\n", text.c_str());
+        return;
+    }
+    QMessageBox::warning(owner(), QStringLiteral("警告"), QString::fromStdString(text));
+}
+
 void exportCurrentLap() {
     // A slot that was never cut has no samples to write.
     if (!hasCurrentLap()) return;
@@ -195,6 +215,7 @@ bool openAndShow(const std::string& path) {
     updateTitle();
     refreshMenuStates();
     plUpdate(mainWindowId);
+    if (opened && !message.empty()) caution(message);
     return opened;
 }
 

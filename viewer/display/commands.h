@@ -20,7 +20,8 @@ bool applyStateCommand(int id);
 
 // Loads a drive log into a fresh model and keeps it only on success: a log
 // that cannot be opened leaves the drive on screen as it was. Returns the
-// loader's status; `message` receives the Japanese text naming file and reason.
+// loader's status; `message` receives the Japanese text naming file and reason,
+// or after a load that left samples or laps out, what was left out ("" otherwise).
 int openDriveLog(const std::string& path, std::string& message);
 
 // Runs the analysis again on the drive in memory (the vehicle weight changed;

@@ -4,17 +4,29 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "viewer/display/gl_text.h"
 #include "viewer/display/view_common.h"
 
-OrthoBounds driveExtentProjection(const DriveModel& drive) {
+std::vector<OutlinePoint> driveOutline(const DriveModel& drive) {
     const size_t n = std::min(drive.points.size(), static_cast<size_t>(std::max(drive.sampleCount, 0)));
-    if (n == 0) return {};
-    double minX = drive.points[0].x, maxX = minX, minZ = drive.points[0].z, maxZ = minZ;
+    std::vector<OutlinePoint> outline;
+    // Sample 0 is never converted: it would sit at the origin and draw a stray line there.
     for (size_t i = 1; i < n; ++i) {
-        minX = std::min(minX, drive.points[i].x), maxX = std::max(maxX, drive.points[i].x);
-        minZ = std::min(minZ, drive.points[i].z), maxZ = std::max(maxZ, drive.points[i].z);
+        const TrackPoint& p = drive.points[i];
+        if (std::isfinite(p.x) && std::isfinite(p.z)) outline.push_back({p.x, p.z});
+    }
+    return outline;
+}
+
+OrthoBounds driveExtentProjection(const DriveModel& drive) {
+    const std::vector<OutlinePoint> outline = driveOutline(drive);
+    if (outline.empty()) return {};
+    double minX = outline[0].x, maxX = minX, minZ = outline[0].z, maxZ = minZ;
+    for (const OutlinePoint& p : outline) {
+        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+        minZ = std::min(minZ, p.z), maxZ = std::max(maxZ, p.z);
     }
     constexpr double baseZoom = 0.6;  // the 2D view's start half-size factor
     constexpr double leastSideKm = 0.002;
@@ -36,10 +48,7 @@ void drawDriveExtent() {
     const Colour& road = viewState.roadColour;
     glColor3f(road.r, road.g, road.b);
     glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < driveModel.sampleCount && i < static_cast<int>(driveModel.points.size()); ++i) {
-        const TrackPoint& p = driveModel.points[static_cast<size_t>(i)];
-        glVertex2d(p.x, p.z);
-    }
+    for (const OutlinePoint& p : driveOutline(driveModel)) glVertex2d(p.x, p.z);
     glEnd();
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);

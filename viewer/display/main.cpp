@@ -4,11 +4,13 @@
 #include <QMessageBox>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "pl/pl.h"
 #include "platform/gui/japanese_texts.h"
 #include "platform/gui/single_instance.h"
 #include "platform/gui/termination_signals.h"
+#include "platform/gui/window_focus.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/commands.h"
@@ -39,6 +41,7 @@ int onKeyDown(int key) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::installJapaneseQtTexts();  // Qt's own buttons and dialogs in Japanese
+    platform::keepKeyboardFocusWithWindows();
     const std::string path = argc > 1 ? argv[1] : "";
     platform::SingleInstance instance("QUINDLE", "morvanefname", "plwin0");
     instance.openSharedMemory();
@@ -48,9 +51,10 @@ int main(int argc, char** argv) {
             else QMessageBox::warning(nullptr, "警告", "すでにQuindleは起動しています。");
             return 0;
         }
-        // A path of 256 bytes or more does not fit the hand-over memory and is refused whole.
+        // A path of 256 bytes or more (made absolute) does not fit the hand-over memory and is refused whole.
         const int status = instance.handOver(path);
-        if (status == 1) std::fprintf(stderr, "quindle: path too long to hand over (%zu bytes): %s\n", path.size(), path.c_str());
+        const std::string absolute = platform::SingleInstance::absolutePath(path);
+        if (status == 1) std::fprintf(stderr, "quindle: path too long to hand over (%zu bytes): %s\n", absolute.size(), absolute.c_str());
         return status == 0 ? 0 : 1;
     }
     std::vector<PlMenuRow> rows;
@@ -94,8 +98,13 @@ int main(int argc, char** argv) {
     else plUpdate(mainWindowId);
     while (plGetwinexit(mainWindowId) == 0) plWaitEvents(mainWindowId, -1);
     stopAnimation();
-    if (plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0) writeWindowRect(rect);
-    writeViewPrefs(viewState);
+    // The user is not bothered with a box at exit, but a lost preference is told.
+    std::vector<WriteOutcome> written;
+    if (plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0)
+        written.push_back(writeWindowRect(rect));
+    written.push_back(writeViewPrefs(viewState));
+    for (const WriteOutcome& outcome : written)
+        if (outcome.status != 0) std::fprintf(stderr, "quindle: %s\n", outcome.error.c_str());
     plExitwindow(mainWindowId);
     return 0;
 }

@@ -153,6 +153,10 @@ MenuStates computeMenuStates(const ViewState& s, const DriveModel& drive, const 
                    static_cast<int>(CMD_SPEED_2), static_cast<int>(CMD_SPEED_4), static_cast<int>(CMD_SPEED_8)}) {
         m.enabled[id] = loaded;
     }
+    // Export and replay work on the displayed lap: a drive without a cut lap has none.
+    const bool aLap = loaded && cutLapCount(drive) >= 1;
+    m.enabled[CMD_EXPORT_CSV] = aLap;
+    m.enabled[CMD_ANIMATION] = aLap;
     if (!loaded) m.enabled[CMD_IN_CAR_VIEW] = false;
     return m;
 }
