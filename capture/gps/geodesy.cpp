@@ -106,9 +106,12 @@ namespace {
 GeoPoint segmentStart;  // the earlier position of drivenSegment
 GeoPoint segmentEnd;    // its latest position
 
-bool samePlace(const GeoPoint& a, const GeoPoint& b) {
-    return a.ecefX == b.ecefX && a.ecefY == b.ecefY && a.ecefZ == b.ecefZ;
-}
+// Closer than this, two fixes count as one position: the GGA and RMC of one
+// instant may be written with different precision (a fifth decimal of the
+// minutes is 0.19 m), and a stretch that short has no direction to speak of.
+constexpr double MIN_DRIVEN_SEGMENT_M = 0.3;
+
+bool samePlace(const GeoPoint& a, const GeoPoint& b) { return chordDistance(a, b) < MIN_DRIVEN_SEGMENT_M; }
 
 void advanceDrivenSegment(const GeoPoint& fix, const CoursePoints& course) {
     const uint32_t nowMs = platform::GetTickCount();

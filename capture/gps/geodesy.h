@@ -35,9 +35,10 @@ SegmentFoot segmentFoot(const GeoPoint& fix, const GeoPoint& previous, const Geo
 
 // The last stretch the car drove: between the two latest fixes at different
 // positions, with the ticks at which those positions arrived, and where each
-// course point's foot lies on it. A fix repeating the position (an RMC and a
-// GGA of the same instant, a car at rest) keeps the stretch and its ticks, so
-// the arrival tick of a position is that of its first fix. Reader thread.
+// course point's foot lies on it. A fix within 0.3 m of the latest position
+// (an RMC and a GGA of the same instant, a car at rest) keeps the stretch and
+// its ticks, so the arrival tick of a position is that of its first fix.
+// Reader thread.
 struct DrivenSegment {
     bool valid = false;          // two different positions seen
     uint32_t startTickMs = 0;    // arrival of the earlier position

@@ -88,6 +88,24 @@ TEST_F(PassTimeTest, StraightAtConstantSpeedIsExactToTheMillisecond) {
     }
 }
 
+TEST_F(PassTimeTest, TwoSentencesPerInstantTimeThePassByTheFirstArrival) {
+    // Each instant as RMC, then 18 ms later as GGA with one more decimal (0.1 m off).
+    for (const double otherM : {0.0, 0.1}) {
+        std::vector<ReplayFix> fixes;
+        for (const ReplayFix& fix : straightDrive(300000, 40.0, 3.0, 100, 0.4)) {
+            fixes.push_back(fix);
+            ReplayFix gga = fixAt(fix.tickMs + 18, 3.0 + otherM, 0.0);
+            gga.latitude = fix.latitude;
+            fixes.push_back(gga);
+        }
+        ReplayOptions options;
+        options.interpolate = true;
+        const ReplayResult result = replayPasses(fixes, loopAtPoint(), options);
+        ASSERT_EQ(result.passes.size(), 1u) << otherM;
+        EXPECT_LE(std::abs(signedMs(result.passes[0].tickMs, 300000)), 1) << otherM;
+    }
+}
+
 TEST_F(PassTimeTest, FixAtThePointAndClosestApproachAfterTheFix) {
     // 20 m/s at 1 Hz: fixes 20 m before (outside), exactly at, 20 m past the point.
     std::vector<ReplayFix> fixes;
