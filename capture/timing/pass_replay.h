@@ -23,7 +23,9 @@
 // Threads: the replay borrows the capture program's process-wide timing state
 // (course, settings, geodesy, lap check, pass log, sink, tick source). Call it
 // on one thread only, never while a measurement runs (no GPS reader, no
-// recorder); every record it touches is put back as it was before it returns.
+// recorder); every record it touches is put back as it was before it returns
+// (only the driven segment of the pass time is forgotten: the next
+// measurement starts its own).
 // Qt-free; link the `timing` library.
 #pragma once
 
