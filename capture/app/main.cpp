@@ -19,6 +19,7 @@
 #include "capture/timing/command_states.h"
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
+#include "capture/timing/pass_time_option.h"
 #include "capture/timing/recorder.h"
 #include "capture/timing/recording_journal.h"
 #include "common/atomic_file.h"
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
     applyDefaultSettings();
     std::string settingsProblem;
     loadSettingsWithReason(settingsProblem);
+    loadPassTimeOption();
     forgetPointDistances();
 
     CaptureWindow window;

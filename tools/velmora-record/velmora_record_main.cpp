@@ -23,6 +23,7 @@
 #include "capture/timing/recording_journal.h"
 #include "common/sjis.h"
 #include "tools/velmora-record/pass_printer.h"
+#include "capture/timing/pass_time_option.h"
 #include "tools/velmora-record/record_options.h"
 
 namespace {
@@ -64,6 +65,7 @@ void applyOverrides(const RecordOptions& o) {
     if (o.baudRate) gpsPort.baudRate = *o.baudRate;
     if (o.samplingPeriodMs) captureSettings.samplingPeriodMs = *o.samplingPeriodMs;
     if (o.radiusM) captureSettings.pointOffset = *o.radiusM;
+    if (o.interpolate) interpolatePassTime = 1;
     if (o.binary) {
         binaryReceiver = captureSettings.binaryReceiver = 1;
         // The binary receiver talks at 9600, as ticking it in the port dialog sets.
@@ -180,6 +182,7 @@ int main(int argc, char** argv) {
     loadSettingsWithReason(settingsProblem);  // a missing file keeps the defaults
     if (!settingsProblem.empty())
         std::fprintf(stderr, "velmora-record: settings %s: %s\n", settingsPath().c_str(), settingsProblem.c_str());
+    loadPassTimeOption();
     applyOverrides(parsed.options);
     recoverLeftJournals();
     std::string courseProblem;
