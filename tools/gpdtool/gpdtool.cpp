@@ -3,6 +3,7 @@
 //   gpdtool info LOG                       course, type, samples, passes, laps, duration
 //   gpdtool laps LOG [--weight KG] [--csv] the lap list
 //   gpdtool csv LOG LAP [OUT] [--weight KG] the viewer's CSV of lap LAP (from 1)
+//   gpdtool export LOG LAP OUT.gpx|.kml    lap LAP for map tools (open_data_commands.cpp)
 //
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
@@ -16,6 +17,7 @@
 #include "common/duration.h"
 #include "common/sjis.h"
 #include "tools/gpdtool/lap_table.h"
+#include "tools/gpdtool/open_data_commands.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_csv.h"
@@ -38,6 +40,7 @@ int usage() {
         "usage: gpdtool info LOG\n"
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
+        "       gpdtool export LOG LAP OUT.gpx|OUT.kml\n"
         "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
         stderr);
     return EXIT_USAGE;
@@ -147,6 +150,7 @@ int runCsv(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (isOpenDataCommand(argc, argv)) return runOpenDataCommand(argc, argv);
     Arguments args;
     if (!parseArguments(argc, argv, args)) return usage();
     const std::string& command = args.positional[0];

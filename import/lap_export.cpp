@@ -1,0 +1,56 @@
+#include "import/lap_export.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "common/sjis.h"
+#include "import/utc_time.h"
+#include "viewer/analysis/drive_model.h"
+
+namespace {
+constexpr uint32_t MS_PER_DAY = 86400000;
+}
+
+std::vector<ExportPoint> lapExportPoints(int lap, int64_t dateUnixS) {
+    std::vector<ExportPoint> points;
+    if (!isLapCut(lap)) return points;
+    const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
+    const uint32_t startTick = driveModel.samples[static_cast<size_t>(record.startSample)].tick;
+    const int64_t startMs = utcMidnight(dateUnixS) * 1000 + startTick % MS_PER_DAY;
+    for (int i = record.startSample; i <= record.endSample; ++i) {
+        const LogSample& s = driveModel.samples[static_cast<size_t>(i)];
+        ExportPoint p;
+        p.unixMs = startMs + static_cast<uint32_t>(s.tick - startTick);
+        p.latitude = s.latitude;
+        p.longitude = s.longitude;
+        p.altitudeM = s.altitude;
+        p.speedKmh = driveModel.points[static_cast<size_t>(i)].speed;
+        points.push_back(p);
+    }
+    return points;
+}
+
+std::string lapExportName(int lap) {
+    std::string name = sjisToUtf8(fixedText(driveModel.course.name));
+    if (!name.empty()) name += ' ';
+    const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
+    const auto ms = static_cast<int>(record.lapTimeMs);
+    char time[48];
+    std::snprintf(time, sizeof time, "lap %d %d:%02d.%02d", lap + 1, ms / 60000, ms / 1000 % 60, ms % 1000 / 10);
+    return name + time;
+}
+
+WriteOutcome exportLap(int lap, const std::string& path, int64_t dateUnixS) {
+    ExportFormat format = ExportFormat::Gpx;
+    if (!exportFormatOf(path, format)) return {2, path + ": the name must end in .gpx or .kml"};
+    if (!isLapCut(lap)) return {3, "lap " + std::to_string(lap + 1) + " is not a complete lap"};
+    return writeTrackFile(path, format, lapExportName(lap), lapExportPoints(lap, dateUnixS));
+}
+
+int64_t fileDateUnixS(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return static_cast<int64_t>(std::time(nullptr));
+    return static_cast<int64_t>(info.st_mtime);
+}
