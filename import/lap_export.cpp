@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -19,14 +20,18 @@ std::vector<ExportPoint> lapExportPoints(int lap, int64_t dateUnixS) {
     const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
     const uint32_t startTick = driveModel.samples[static_cast<size_t>(record.startSample)].tick;
     const int64_t startMs = utcMidnight(dateUnixS) * 1000 + startTick % MS_PER_DAY;
-    for (int i = record.startSample; i <= record.endSample; ++i) {
+    // A loop lap runs to the next lap's mark: its track closes there, as its time does.
+    const bool closedLoop =
+        driveModel.course.courseType == COURSE_LOOP && record.endSample + 1 < driveModel.sampleCount;
+    const int last = closedLoop ? record.endSample + 1 : record.endSample;
+    for (int i = record.startSample; i <= last; ++i) {
         const LogSample& s = driveModel.samples[static_cast<size_t>(i)];
         ExportPoint p;
         p.unixMs = startMs + static_cast<uint32_t>(s.tick - startTick);
         p.latitude = s.latitude;
         p.longitude = s.longitude;
         p.altitudeM = s.altitude;
-        p.speedKmh = driveModel.points[static_cast<size_t>(i)].speed;
+        p.speedKmh = driveModel.points[static_cast<size_t>(std::min(i, record.endSample))].speed;
         points.push_back(p);
     }
     return points;

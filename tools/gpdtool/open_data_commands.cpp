@@ -48,9 +48,8 @@ int runExport(const std::vector<std::string>& args) {
     }
     const WriteOutcome written = exportLap(lap - 1, out, fileDateUnixS(log));
     if (written != 0) return fail(written.error);
-    const LapRecord& r = driveModel.laps[static_cast<size_t>(lap - 1)];
-    std::printf("wrote %s (%s, %d points)\n", out.c_str(), lapExportName(lap - 1).c_str(),
-                r.endSample - r.startSample + 1);
+    std::printf("wrote %s (%s, %zu points)\n", out.c_str(), lapExportName(lap - 1).c_str(),
+                lapExportPoints(lap - 1, 0).size());
     return 0;
 }
 
