@@ -21,6 +21,8 @@ void setTickSourceForTests(TickSource source) {
     tickSource.store(source, std::memory_order_release);
 }
 
+TickSource installedTickSource() { return tickSource.load(std::memory_order_acquire); }
+
 void sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace platform

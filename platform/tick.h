@@ -12,6 +12,8 @@ uint32_t GetTickCount();
 // Tests may replace the clock; nullptr restores the real one.
 using TickSource = uint32_t (*)();
 void setTickSourceForTests(TickSource source);
+// The replaced clock, nullptr for the real one (to put it back after borrowing it).
+TickSource installedTickSource();
 
 // Sleeps for about `ms` milliseconds.
 void sleepMs(uint32_t ms);

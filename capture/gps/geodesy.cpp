@@ -7,11 +7,13 @@
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/gps_state.h"
 #include "capture/gps/reader_hooks.h"
+#include "platform/tick.h"
 
 GeoPoint previousFix;
 int32_t noPreviousFix = 1;
 double pointDistance[2] = {-1.0, -1.0};
 double pointSegmentDistance[2] = {-1.0, -1.0};
+DrivenSegment drivenSegment;
 
 void toGeocentric(GeoPoint& point) { toGeocentric(point, datum.load()); }
 
@@ -54,8 +56,9 @@ bool hasGeocentric(const GeoPoint& p) {
 }
 }  // namespace
 
-double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point) {
-    if (!hasGeocentric(fix) || !hasGeocentric(previous)) return -1.0;
+SegmentFoot segmentFoot(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point) {
+    SegmentFoot foot;
+    if (!hasGeocentric(fix) || !hasGeocentric(previous)) return foot;
     const double dx = previous.ecefX - fix.ecefX;
     const double dy = previous.ecefY - fix.ecefY;
     const double dz = previous.ecefZ - fix.ecefZ;
@@ -63,13 +66,21 @@ double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoP
     const double qy = point.ecefY - fix.ecefY;
     const double qz = point.ecefZ - fix.ecefZ;
     const double length2 = dx * dx + dy * dy + dz * dz;
-    if (length2 == 0.0) return -1.0;
-    const double t = (qx * dx + qy * dy + qz * dz) / length2;
-    if (t < 0.0 || t > 1.0) return -1.0;  // both ends belong to the segment
+    if (length2 == 0.0) return foot;
+    const double t = (qx * dx + qy * dy + qz * dz) / length2;  // 0 at the fix, 1 at the previous one
     const double ex = t * dx - qx;
     const double ey = t * dy - qy;
     const double ez = t * dz - qz;
-    return std::sqrt(ex * ex + ey * ey + ez * ez);
+    foot.fraction = 1.0 - t;
+    foot.distanceM = std::sqrt(ex * ex + ey * ey + ez * ez);
+    return foot;
+}
+
+double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point) {
+    const SegmentFoot foot = segmentFoot(fix, previous, point);
+    // Both ends belong to the segment.
+    if (foot.distanceM < 0.0 || foot.fraction < 0.0 || foot.fraction > 1.0) return -1.0;
+    return foot.distanceM;
 }
 
 namespace {
@@ -90,11 +101,42 @@ void forgetPointDistances() {
     publishedDistance[0] = publishedDistance[1] = -1.0;
 }
 
+namespace {
+
+GeoPoint segmentStart;  // the earlier position of drivenSegment
+GeoPoint segmentEnd;    // its latest position
+
+bool samePlace(const GeoPoint& a, const GeoPoint& b) {
+    return a.ecefX == b.ecefX && a.ecefY == b.ecefY && a.ecefZ == b.ecefZ;
+}
+
+void advanceDrivenSegment(const GeoPoint& fix, const CoursePoints& course) {
+    const uint32_t nowMs = platform::GetTickCount();
+    if (!hasGeocentric(fix)) return;
+    if (!hasGeocentric(segmentEnd)) {
+        segmentEnd = fix;
+        drivenSegment.endTickMs = nowMs;
+    } else if (!samePlace(fix, segmentEnd)) {
+        segmentStart = segmentEnd;
+        segmentEnd = fix;
+        drivenSegment.startTickMs = drivenSegment.endTickMs;
+        drivenSegment.endTickMs = nowMs;
+        drivenSegment.valid = true;
+    }
+    if (!drivenSegment.valid) return;
+    for (int i = 0; i < course.count; ++i) {
+        drivenSegment.footFraction[i] = segmentFoot(segmentEnd, segmentStart, course.points[i]).fraction;
+    }
+}
+
+}  // namespace
+
 void updatePointDistances() {
     static const int distanceControl[2] = {PANEL_POINT1_DISTANCE, PANEL_POINT2_DISTANCE};
     // The timing layer's latest published points: a point registered or a
     // course loaded on another thread counts from this fix on.
     const CoursePoints course = publishedCoursePoints();
+    advanceDrivenSegment(gpsFix.position, course);
     for (int i = 0; i < course.count; ++i) {
         pointDistance[i] = chordDistance(course.points[i], gpsFix.position);
         if (noPreviousFix == 0) {
@@ -111,6 +153,8 @@ void updatePointDistances() {
 
 void resetGeodesyState() {
     previousFix = GeoPoint{};
+    drivenSegment = DrivenSegment{};
+    segmentStart = segmentEnd = GeoPoint{};
     noPreviousFix = 1;
     forgetPointDistances();
 }

@@ -24,8 +24,30 @@ void toGeocentric(GeoPoint& point);
 void toGeocentric(GeoPoint& point, int32_t datumCode);
 double chordDistance(const GeoPoint& a, const GeoPoint& b);
 double segmentDistance(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
+// Where the foot of `point` lies on the line from `previous` to `fix`: 0 at
+// `previous`, 1 at `fix`, below 0 behind and above 1 ahead of the car.
+// -1 distance when either end has no position or both coincide.
+struct SegmentFoot {
+    double fraction = 0.0;    // along the direction of travel, unclamped
+    double distanceM = -1.0;  // point to the foot, metres; -1 no segment
+};
+SegmentFoot segmentFoot(const GeoPoint& fix, const GeoPoint& previous, const GeoPoint& point);
+
+// The last stretch the car drove: between the two latest fixes at different
+// positions, with the ticks at which those positions arrived, and where each
+// course point's foot lies on it. A fix repeating the position (an RMC and a
+// GGA of the same instant, a car at rest) keeps the stretch and its ticks, so
+// the arrival tick of a position is that of its first fix. Reader thread.
+struct DrivenSegment {
+    bool valid = false;          // two different positions seen
+    uint32_t startTickMs = 0;    // arrival of the earlier position
+    uint32_t endTickMs = 0;      // arrival of the latest position
+    double footFraction[2] = {0.0, 0.0};  // per course point, as SegmentFoot::fraction
+};
+extern DrivenSegment drivenSegment;
 // Distances from every published course point (publishedCoursePoints) to
-// gpsFix.position, shown on the panel; then the fix becomes previousFix.
+// gpsFix.position, shown on the panel, and the driven segment brought up to
+// date with the tick of this call; then the fix becomes previousFix.
 void updatePointDistances();
 
 // The distances of the latest fix, readable from any thread: the window shows

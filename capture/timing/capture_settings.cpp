@@ -7,6 +7,7 @@
 #include "capture/gps/gps_state.h"
 #include "common/atomic_file.h"
 #include "capture/timing/beacon.h"
+#include "capture/timing/pass_time_option.h"
 #include "common/record_io.h"
 #include "common/sjis.h"
 #include "platform/exe_directory.h"
@@ -17,12 +18,14 @@ namespace {
 std::atomic<double> publishedPointOffsetM{15.0};
 std::atomic<int32_t> publishedFlashOnPass{0};
 std::atomic<int32_t> publishedMotecLapSync{0};
+std::atomic<int32_t> publishedInterpolatePassTime{0};
 }  // namespace
 
 void publishSettings() {
     publishedPointOffsetM.store(captureSettings.pointOffset);
     publishedFlashOnPass.store(captureSettings.flashOnPass);
     publishedMotecLapSync.store(captureSettings.motecLapSync);
+    publishedInterpolatePassTime.store(interpolatePassTime);
     datum = captureSettings.datum;
     binaryReceiver = captureSettings.binaryReceiver;
 }
@@ -32,11 +35,13 @@ PassOptions passOptions() {
     o.pointOffsetM = publishedPointOffsetM.load();
     o.flashOnPass = publishedFlashOnPass.load() != 0;
     o.motecLapSync = publishedMotecLapSync.load() != 0;
+    o.interpolatePassTime = publishedInterpolatePassTime.load() != 0;
     return o;
 }
 
 void applyDefaultSettings() {
     captureSettings = CaptureSettings{};
+    interpolatePassTime = 0;
     const std::string name = utf8ToSjis("トラック1");
     std::snprintf(captureSettings.lastCourseName, sizeof captureSettings.lastCourseName, "%s",
                   name.c_str());

@@ -48,12 +48,13 @@ static_assert(sizeof(CaptureSettings) + 2 * sizeof(SerialPort) == SETTINGS_FILE_
 extern CaptureSettings captureSettings;  // window thread
 
 // The options worker threads read while measuring, copied out of
-// captureSettings so that a toggle or a settings dialog on the window thread
+// captureSettings (and interpolatePassTime) so that a toggle or a settings dialog on the window thread
 // never races the lap check: the pass radius, the flash and the lap sync.
 struct PassOptions {
     double pointOffsetM = 15.0;
     bool flashOnPass = false;
     bool motecLapSync = false;
+    bool interpolatePassTime = false;  // pass_time_option.h
 };
 // Publishes the options above, and hands the datum and receiver kind to the
 // GPS state. Window thread: after every change of captureSettings (toggles,
@@ -63,7 +64,8 @@ void publishSettings();
 PassOptions passOptions();
 
 // Built-in defaults: the options above, last course name "トラック1", the GPS
-// port "COM1" 38400 8-N-1 and the beacon port "COM2" 9600 8-N-1. The datum
+// port "COM1" 38400 8-N-1 and the beacon port "COM2" 9600 8-N-1, pass times
+// not interpolated. The datum
 // and receiver kind also reach the GPS state (datum, binaryReceiver).
 void applyDefaultSettings();
 

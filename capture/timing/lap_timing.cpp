@@ -1,5 +1,7 @@
 #include "capture/timing/lap_timing.h"
 
+#include <cmath>
+
 #include "capture/gps/capture_sink.h"
 #include "capture/gps/geodesy.h"
 #include "capture/gps/gps_state.h"
@@ -18,6 +20,9 @@ std::atomic<int32_t> lapMarkPending{0};
 std::atomic<int32_t> beaconPulsePending{0};
 
 namespace {
+
+int32_t passDeferred[2] = {0, 0};      // interpolating: the closest approach still lay ahead
+uint32_t deferredStampMs[2] = {0, 0};  // arrival tick of the closest fix while deferred
 
 struct PassDecision {
     bool counted = false;
@@ -102,18 +107,50 @@ void countPass(int point, int cue, uint32_t now, const PassOptions& options, int
     captureSink().playCue(cue);
 }
 
+// The moment of closest approach to point i on the driven segment, mapped
+// onto the ticks at which its two fixes arrived (a latency that is the same
+// for every fix cancels in lap times). False while the closest approach still
+// lies ahead of the latest fix: the pass is stamped at a later check, once a
+// fix shows the car moving away. A segment longer than
+// MAX_INTERPOLATED_SPAN_MS (a gap in the fixes, a stop) is no straight drive
+// at constant speed: the check's own tick stands.
+bool interpolatedStamp(int i, uint32_t& stampMs) {
+    const DrivenSegment& segment = drivenSegment;
+    const uint32_t spanMs = segment.endTickMs - segment.startTickMs;
+    if (!segment.valid || spanMs > MAX_INTERPOLATED_SPAN_MS) return true;
+    const double fraction = segment.footFraction[i];
+    if (fraction > 1.0) {
+        passDeferred[i] = 1;
+        deferredStampMs[i] = segment.endTickMs;
+        return false;
+    }
+    const double along = fraction < 0.0 ? 0.0 : fraction;
+    stampMs = segment.startTickMs + static_cast<uint32_t>(std::lround(along * spanMs));
+    return true;
+}
+
+void approach(int i, uint32_t stampMs, uint32_t now, const PassOptions& options, int32_t courseType) {
+    passDeferred[i] = 0;
+    if (options.flashOnPass) showFlash();
+    const PassDecision decision = decide(i, courseType);
+    if (decision.counted) countPass(i, decision.cue, stampMs, options, courseType);
+    passHoldUntil[i] = holdEnd(now);
+}
+
 void checkPoint(int i, const PassOptions& options, int32_t courseType) {
     if (!isNear(i, options.pointOffsetM)) {
+        // Left the radius before a fix showed the car moving away (it turned
+        // back): the pass still counts, at the closest fix.
+        if (passDeferred[i] != 0) approach(i, deferredStampMs[i], platform::GetTickCount(), options, courseType);
         insidePoint[i] = 0;
         return;
     }
     if (insidePoint[i] == 1) return;
     const uint32_t now = platform::GetTickCount();
     if (isHeld(i, now)) return;
-    if (options.flashOnPass) showFlash();
-    const PassDecision decision = decide(i, courseType);
-    if (decision.counted) countPass(i, decision.cue, now, options, courseType);
-    passHoldUntil[i] = holdEnd(now);
+    uint32_t stampMs = now;
+    if (options.interpolatePassTime && !interpolatedStamp(i, stampMs)) return;
+    approach(i, stampMs, now, options, courseType);
 }
 
 }  // namespace
@@ -132,6 +169,7 @@ void resetLapTimingState() {
     passHoldUntil[0] = passHoldUntil[1] = 0;
     legArmed = 0;
     returnLeg = 0;
+    passDeferred[0] = passDeferred[1] = 0;
 }
 
 void clearPassLog() {

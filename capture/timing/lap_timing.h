@@ -7,6 +7,12 @@
 // millisecond tick, marks the next recorded sample, may pulse the beacon and
 // plays a cue. Every approach (counted or not) holds the point for 10 s.
 //
+// With interpolatePassTime (pass_time_option.h) a pass is stamped with the
+// moment of closest approach on the driven segment (geodesy.h), between the
+// arrival ticks of its two fixes; while that moment still lies ahead of the
+// latest fix, the approach waits for the next fix. The hold, the lap mark
+// and the cue follow the check as without it.
+//
 // While measuring, the records below belong to the reader thread; the window
 // thread resets them only while no reader runs (start, stop, New, the idle
 // point commands). The course type and points, and the pass radius, flash and
@@ -23,6 +29,7 @@
 constexpr uint32_t PASS_HOLD_MS = 10000;  // a point is ignored this long after an approach
 constexpr int CUE_POINT1 = 4;             // voice cue of a counted pass at point 1
 constexpr int CUE_POINT2 = 5;             // voice cue of a counted pass at point 2
+constexpr uint32_t MAX_INTERPOLATED_SPAN_MS = 2000;  // longer segments are not interpolated
 
 extern PassLog passLog;                 // counted passes of the current or last measurement
 extern int32_t insidePoint[2];          // 1 from a counted pass until the car leaves the radius
