@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -11,10 +12,36 @@
 #include "viewer/analysis/drive_model.h"
 
 namespace {
+
 constexpr uint32_t MS_PER_DAY = 86400000;
+constexpr double LEAD_M = 100.0;     // the lead-in and run-out reach this far from the line
+constexpr int LEAD_MAX_SAMPLES = 500;
+constexpr double EARTH_RADIUS_M = 6371000.0;
+constexpr double DEG_TO_RAD = 0.017453292519943295;
+
+double metresBetween(const LogSample& a, const LogSample& b) {
+    const double north = (b.latitude - a.latitude) * DEG_TO_RAD * EARTH_RADIUS_M;
+    const double east =
+        (b.longitude - a.longitude) * DEG_TO_RAD * EARTH_RADIUS_M * std::cos(a.latitude * DEG_TO_RAD);
+    return std::hypot(north, east);
 }
 
-std::vector<ExportPoint> lapExportPoints(int lap, int64_t dateUnixS) {
+// The last sample, stepping by `step` from `from`, still within LEAD_M of it.
+int leadEnd(int from, int step) {
+    const LogSample& line = driveModel.samples[static_cast<size_t>(from)];
+    int at = from;
+    for (int n = 0; n < LEAD_MAX_SAMPLES; ++n) {
+        const int next = at + step;
+        if (next < 0 || next >= driveModel.sampleCount) break;
+        at = next;
+        if (metresBetween(line, driveModel.samples[static_cast<size_t>(at)]) > LEAD_M) break;
+    }
+    return at;
+}
+
+}  // namespace
+
+std::vector<ExportPoint> lapExportPoints(int lap, int64_t dateUnixS, bool leadIn) {
     std::vector<ExportPoint> points;
     if (!isLapCut(lap)) return points;
     const LapRecord& record = driveModel.laps[static_cast<size_t>(lap)];
@@ -23,15 +50,17 @@ std::vector<ExportPoint> lapExportPoints(int lap, int64_t dateUnixS) {
     // A loop lap runs to the next lap's mark: its track closes there, as its time does.
     const bool closedLoop =
         driveModel.course.courseType == COURSE_LOOP && record.endSample + 1 < driveModel.sampleCount;
-    const int last = closedLoop ? record.endSample + 1 : record.endSample;
-    for (int i = record.startSample; i <= last; ++i) {
+    const int closing = closedLoop ? record.endSample + 1 : record.endSample;
+    const int last = leadIn ? leadEnd(closing, 1) : closing;
+    const int first = leadIn ? std::max(1, leadEnd(record.startSample, -1)) : record.startSample;
+    for (int i = first; i <= last; ++i) {
         const LogSample& s = driveModel.samples[static_cast<size_t>(i)];
         ExportPoint p;
-        p.unixMs = startMs + static_cast<uint32_t>(s.tick - startTick);
+        p.unixMs = startMs + static_cast<int32_t>(s.tick - startTick);
         p.latitude = s.latitude;
         p.longitude = s.longitude;
         p.altitudeM = s.altitude;
-        p.speedKmh = driveModel.points[static_cast<size_t>(std::min(i, record.endSample))].speed;
+        p.speedKmh = driveModel.points[static_cast<size_t>(std::clamp(i, record.startSample, record.endSample))].speed;
         points.push_back(p);
     }
     return points;
@@ -51,7 +80,8 @@ WriteOutcome exportLap(int lap, const std::string& path, int64_t dateUnixS) {
     ExportFormat format = ExportFormat::Gpx;
     if (!exportFormatOf(path, format)) return {2, path + ": the name must end in .gpx or .kml"};
     if (!isLapCut(lap)) return {3, "lap " + std::to_string(lap + 1) + " is not a complete lap"};
-    return writeTrackFile(path, format, lapExportName(lap), lapExportPoints(lap, dateUnixS));
+    return writeTrackFile(path, format, lapExportName(lap),
+                          lapExportPoints(lap, dateUnixS, format == ExportFormat::Gpx));
 }
 
 int64_t fileDateUnixS(const std::string& path) {

@@ -4,6 +4,7 @@
 //   gpdtool laps LOG [--weight KG] [--csv] the lap list
 //   gpdtool csv LOG LAP [OUT] [--weight KG] the viewer's CSV of lap LAP (from 1)
 //   gpdtool export LOG LAP OUT.gpx|.kml    lap LAP for map tools (open_data_commands.cpp)
+//   gpdtool import FILE OUT.gpd ...        another logger's recording as a drive log
 //
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
@@ -41,6 +42,7 @@ int usage() {
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
         "       gpdtool export LOG LAP OUT.gpx|OUT.kml\n"
+        "       gpdtool import FILE OUT.gpd [--course C.gps | --point LAT,LON ...] (gpdtool import for more)\n"
         "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
         stderr);
     return EXIT_USAGE;
