@@ -56,7 +56,7 @@ std::string gpxTrackText(std::string_view name, const std::vector<ExportPoint>& 
         "<gpx version=\"1.1\" creator=\"gpdtool\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
         "  <trk>\n    <name>" + xmlEscaped(name) + "</name>\n    <trkseg>\n";
     for (const ExportPoint& p : points) {
-        out += formatted("      <trkpt lat=\"%.8f\" lon=\"%.8f\"><ele>%.2f</ele>", p.latitude, p.longitude, p.altitudeM);
+        out += formatted("      <trkpt lat=\"%.8f\" lon=\"%.8f\"><ele>%.3f</ele>", p.latitude, p.longitude, p.altitudeM);
         out += "<time>" + isoTimeText(p.unixMs) + "</time></trkpt>\n";
     }
     out += "    </trkseg>\n  </trk>\n</gpx>\n";
