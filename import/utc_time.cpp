@@ -83,7 +83,7 @@ std::string isoTimeText(int64_t unixMilliseconds) {
     int y = 0;
     unsigned m = 0, d = 0;
     civilFromDays(day, y, m, d);
-    char text[40];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", y, m, d, ofDay / 3600, ofDay / 60 % 60,
                   ofDay % 60, ms);
     return text;
