@@ -1,5 +1,6 @@
 // Recordings of other loggers timed by the pass rules into drive logs.
 #include "import/drive_log_import.h"
+#include "import/viewer_import.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/nmea_track.h"
 #include "tests/support/temp_dir.h"
+#include "viewer/analysis/drive_model.h"
 
 namespace {
 
@@ -160,6 +162,37 @@ TEST(DriveImport, RefusedImportsWriteNothing) {
     }
     EXPECT_EQ(dir.entries(), 2) << "only the noise file and the untouched existing log";
     EXPECT_EQ(readFile(existing), "keep");
+}
+
+// What the viewer does with a recording: timed in memory against its own
+// start/finish or the course used last, refused with a reason otherwise.
+TEST(DriveImport, ViewerOpensRecordingsInMemory) {
+    const std::string csv = DATA + "/recordings/tianma-racechrono-v3.csv";
+    const std::string vbo = DATA + "/recordings/road-america-run05.vbo";
+    EXPECT_TRUE(isRecordingPath(csv));
+    EXPECT_TRUE(isRecordingPath(vbo));
+    EXPECT_FALSE(isRecordingPath(DATA + "/tracks/missing.gpx"));
+
+    std::string reason;
+    EXPECT_FALSE(loadRecordingAsDrive(csv, std::nullopt, reason));
+    EXPECT_NE(reason.find("スタート／フィニッシュ"), std::string::npos) << reason;
+    EXPECT_EQ(driveModel.loaded, 0);
+    EXPECT_FALSE(loadRecordingAsDrive(vbo, std::nullopt, reason)) << "one crossing of its own line: no lap";
+    EXPECT_NE(reason.find("1回"), std::string::npos) << reason;
+
+    ImportOptions line;
+    line.points = {TIANMA_LINE};
+    std::string error, from;
+    const std::optional<Course> lastCourse = importCourse(read(csv).recording, line, error, from);
+    ASSERT_TRUE(lastCourse.has_value()) << error;
+    ASSERT_TRUE(loadRecordingAsDrive(csv, lastCourse, reason)) << reason;
+    EXPECT_EQ(driveModel.loaded, 1);
+    ASSERT_TRUE(isLapCut(0));
+    EXPECT_NEAR(driveModel.laps[0].lapTimeMs, TIANMA_LAP9_S * 1000.0, 60.0) << "lap marks on the fixes";
+    EXPECT_EQ(importedTitleSuffix(), " ［CSVを取り込み］");
+    EXPECT_EQ(importedRecordingPath(), csv);
+    EXPECT_EQ(importedRecordingDateUnixS(), 1767150797) << "the recording's own date";
+    resetDriveModel();
 }
 
 }  // namespace
