@@ -23,7 +23,7 @@ struct ImportOptions {
 struct ImportedDrive {
     bool ok = false;
     std::string error;
-    DriveLogImage image;   // samples at the recording's fix times, pass log, course
+    DriveLogContent image;   // samples at the recording's fix times, pass log, course
     ReplayResult replay;
     std::string courseFrom;  // "course file", "--point", "the recording's start/finish", ...
 };

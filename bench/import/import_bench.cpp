@@ -46,7 +46,7 @@ void BM_ImportHourOfNmea(benchmark::State& state) {
     for (auto _ : state) {
         const RecordingResult read = readNmeaLog(nmea);
         const ImportedDrive drive = importDrive(read.recording, options);
-        const FileWriteResult written = writeDriveLogImage(out, drive.image);
+        const FileWriteResult written = writeDriveLogContent(out, drive.image);
         if (!read.ok || read.recording.fixes.size() != FIXES || drive.replay.passLog.passCount < 49 ||
             written.status != FileWriteStatus::WRITTEN) {
             state.SkipWithError("the hour did not import whole");

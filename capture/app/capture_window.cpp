@@ -29,6 +29,7 @@
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/lap_timing.h"
 #include "capture/timing/measurement.h"
+#include "capture/timing/pass_time_option.h"
 #include "capture/timing/recorder.h"
 #include "common/sjis.h"
 
@@ -206,6 +207,7 @@ void CaptureWindow::refreshCommandStates() {
         a->setEnabled(s.enabled);
         const bool checkable = s.checked || id == COMMAND_MOTEC_LAP_SYNC || id == COMMAND_MOTEC_ON_POINT_REGISTER
             || id == COMMAND_SOUND_GUIDANCE || id == COMMAND_AUTO_START || id == COMMAND_FLASH_ON_PASS
+            || id == COMMAND_INTERPOLATE_PASS_TIME
             || id == COMMAND_LOOP_COURSE || id == COMMAND_OPEN_COURSE || id == COMMAND_OPEN_RETURN_COURSE;
         a->setCheckable(checkable);
         a->setChecked(s.checked);
@@ -271,6 +273,7 @@ void CaptureWindow::handleCommand(int id) {
     case COMMAND_AUTO_START: toggle(captureSettings.autoStart); break;
     case COMMAND_FLASH_ON_PASS: toggle(captureSettings.flashOnPass); break;
     case COMMAND_FLASH_COLOUR: chooseFlashColour(this); break;
+    case COMMAND_INTERPOLATE_PASS_TIME: toggle(interpolatePassTime); break;
     case COMMAND_ABOUT: showAboutBox(this); break;
     case COMMAND_OPEN_HANDOFF: handoffCommand(); break;
     default: return;
@@ -436,6 +439,9 @@ void CaptureWindow::shutdown() {
     const FileWriteResult settings = saveSettings();
     if (settings.status != FileWriteStatus::WRITTEN)
         prompts_.error(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(settings.error), q("エラー"));
+    const FileWriteResult timing = savePassTimeOption();
+    if (timing.status != FileWriteStatus::WRITTEN)
+        prompts_.error(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(timing.error), q("エラー"));
     destroyFlashWindow();
     stopCues();
 }

@@ -16,6 +16,7 @@
 #include "capture/timing/command_states.h"
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
+#include "capture/timing/pass_time_option.h"
 #include "capture/timing/recorder.h"
 #include "platform/exe_directory.h"
 #include "platform/gui/single_instance.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     ::mkdir(driveLogDirectory().c_str(), 0777);  // an existing folder or a failure is not reported here
     applyDefaultSettings();
     loadSettings();
+    loadPassTimeOption();
     forgetPointDistances();
 
     CaptureWindow window;

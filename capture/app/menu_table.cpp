@@ -40,6 +40,8 @@ const std::vector<MenuRow>& captureMenuRows() {
         {MENU_ITEM, COMMAND_AUTO_START, "起動と同時に計測を開始"},
         {MENU_ITEM, COMMAND_FLASH_ON_PASS, "ポイント通過時フラッシュ"},
         {MENU_ITEM, COMMAND_FLASH_COLOUR, "フラッシュカラーの選択..."},
+        {MENU_SEPARATOR, 0, ""},
+        {MENU_ITEM, COMMAND_INTERPOLATE_PASS_TIME, "通過時刻を補間する（1/100秒計時）"},
         {MENU_END, 0, ""},
         {MENU_POPUP, 0, "ヘルプ(&H)"},
         {MENU_ITEM, COMMAND_ABOUT, "バージョン情報 ...(&A)"},

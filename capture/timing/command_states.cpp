@@ -3,6 +3,7 @@
 #include "capture/gps/gps_state.h"
 #include "capture/timing/capture_settings.h"
 #include "capture/timing/course.h"
+#include "capture/timing/pass_time_option.h"
 
 std::atomic<int32_t> courseModified{0};
 
@@ -55,6 +56,7 @@ CommandStates commandStates(const CommandStateInputs& in) {
     set(COMMAND_SOUND_GUIDANCE, true, in.soundGuidance);
     set(COMMAND_AUTO_START, true, in.autoStart);
     set(COMMAND_FLASH_ON_PASS, true, in.flashOnPass);
+    set(COMMAND_INTERPOLATE_PASS_TIME, true, in.interpolatePassTime);
     return states;
 }
 
@@ -70,5 +72,6 @@ CommandStateInputs currentCommandInputs() {
     in.soundGuidance = captureSettings.soundGuidance != 0;
     in.autoStart = captureSettings.autoStart != 0;
     in.flashOnPass = captureSettings.flashOnPass != 0;
+    in.interpolatePassTime = interpolatePassTime != 0;
     return in;
 }

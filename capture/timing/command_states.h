@@ -32,6 +32,8 @@ enum CaptureCommand : int {
     COMMAND_FLASH_ON_PASS = 32829,
     COMMAND_FLASH_COLOUR = 32831,
     COMMAND_ABOUT = 104,
+    // Beyond the original menu: pass times at the closest approach (pass_time_option.h).
+    COMMAND_INTERPOLATE_PASS_TIME = 32950,
     COMMAND_OPEN_HANDOFF = 33000,  // no menu item: a second launch hands over a path
 };
 
@@ -52,6 +54,7 @@ struct CommandStateInputs {
     bool soundGuidance = false;
     bool autoStart = false;
     bool flashOnPass = false;
+    bool interpolatePassTime = false;
 };
 
 struct CommandState {

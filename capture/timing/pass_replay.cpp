@@ -166,15 +166,15 @@ ReplayResult replayPasses(const std::vector<ReplayFix>& fixes, const Course& cou
     return result;
 }
 
-DriveLogImage buildDriveLog(const ReplayResult& result, const Course& course) {
-    DriveLogImage image;
+DriveLogContent buildDriveLog(const ReplayResult& result, const Course& course) {
+    DriveLogContent image;
     image.samples = result.samples;
     image.passLog = result.passLog;
     image.course = course;
     return image;
 }
 
-FileWriteResult writeDriveLogImage(const std::string& path, const DriveLogImage& image) {
+FileWriteResult writeDriveLogContent(const std::string& path, const DriveLogContent& image) {
     if (image.samples.empty()) return {FileWriteStatus::FAILED, path + ": a drive log needs at least one sample"};
     const int32_t count = static_cast<int32_t>(image.samples.size());
     const uint8_t trailer[4] = {0, 0, 0, 0};
@@ -193,7 +193,7 @@ long fileSize(std::FILE* file) {
     return size;
 }
 
-bool readImage(std::FILE* file, DriveLogImage& image, std::string& error) {
+bool readImage(std::FILE* file, DriveLogContent& image, std::string& error) {
     const long size = fileSize(file);
     int32_t n = 0;
     if (size < 4 || readRecord(file, n) != sizeof n) return error = "damaged: no sample count", false;
@@ -214,7 +214,7 @@ bool readImage(std::FILE* file, DriveLogImage& image, std::string& error) {
 
 }  // namespace
 
-bool readDriveLogImage(const std::string& path, DriveLogImage& image, std::string& error) {
+bool readDriveLogContent(const std::string& path, DriveLogContent& image, std::string& error) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         error = "cannot open";

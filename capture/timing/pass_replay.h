@@ -17,8 +17,8 @@
 //     ReplayOptions options;                         // radius 15 m, not interpolated
 //     options.interpolate = true;
 //     ReplayResult result = replayPasses(fixes, course, options);
-//     DriveLogImage log = buildDriveLog(result, course);
-//     FileWriteResult w = writeDriveLogImage("out.gpd", log);
+//     DriveLogContent log = buildDriveLog(result, course);
+//     FileWriteResult w = writeDriveLogContent("out.gpd", log);
 //
 // Threads: the replay borrows the capture program's process-wide timing state
 // (course, settings, geodesy, lap check, pass log, sink, tick source). Call it
@@ -72,27 +72,27 @@ ReplayResult replayPasses(const std::vector<ReplayFix>& fixes, const Course& cou
                           const ReplayOptions& options);
 
 // The three blocks of a drive log file.
-struct DriveLogImage {
+struct DriveLogContent {
     std::vector<LogSample> samples;  // at least one for a file readers accept
     PassLog passLog;
     Course course;                   // written byte for byte, name included
 };
 
 // samples and pass log of `result` with `course` (datum and name as given).
-DriveLogImage buildDriveLog(const ReplayResult& result, const Course& course);
+DriveLogContent buildDriveLog(const ReplayResult& result, const Course& course);
 
 // Writes the image in the capture program's drive log layout (count, samples,
 // pass log, course, four zero bytes: 780 + 40 N bytes) through a temporary
 // file, replacing `path` only once complete. FAILED with the reason when the
 // image has no sample or the file cannot be written.
-FileWriteResult writeDriveLogImage(const std::string& path, const DriveLogImage& image);
+FileWriteResult writeDriveLogContent(const std::string& path, const DriveLogContent& image);
 
 // Reads any drive log, whatever its pass count (readers for analysis refuse
 // logs with fewer than two passes). False with `error` set ("cannot open",
 // "damaged: ...") when the file is missing, its sample count is not positive
 // or it is shorter than the count promises; a short pass log or course block
 // reads as zeros, as everywhere.
-bool readDriveLogImage(const std::string& path, DriveLogImage& image, std::string& error);
+bool readDriveLogContent(const std::string& path, DriveLogContent& image, std::string& error);
 
 // The fixes of a drive log: each sample's tick and position, in order.
 std::vector<ReplayFix> fixesFromSamples(const std::vector<LogSample>& samples);

@@ -96,6 +96,43 @@ TEST_F(Gpdtool, ErrorsSayWhatFailedInOneLineAndExitNonZero) {
     }
 }
 
+// The stadium timed again at a point between two samples, 4 m to the side:
+// each lap as long as the track at 90 km/h, to a sample period at the
+// sample's tick and to the millisecond interpolated.
+TEST_F(Gpdtool, RetimeGivesTheLapsOfAnotherPointAndNeverOverwritesTheLog) {
+    const DriveLogImage drive = stadiumDrive(3, 300, 90.0, 600.0, 120.0);
+    Course course;
+    course.pointCount = 1;
+    course.points[0].latitude = (drive.samples[20].latitude + drive.samples[21].latitude) / 2;
+    course.points[0].longitude = (drive.samples[20].longitude + drive.samples[21].longitude) / 2 + 0.00005;
+    writeFile(dir.file("moved.gps"), std::string(reinterpret_cast<const char*>(&course), sizeof course));
+    const double trueLapMs = lapM / 25.0 * 1000.0;
+    for (const auto& [option, toleranceMs] : {std::pair<std::string, double>{"", 300.0}, {" --interpolate", 1.0}}) {
+        const ToolRun run = gpdtool("retime " + quoted("circuit.gpd") + " " + quoted("moved.gps") + " " +
+                                    quoted("out.gpd") + option);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find("passes: 5"), std::string::npos) << run.output;
+        ASSERT_EQ(loadDriveLog(dir.file("out.gpd")), LOAD_OK);
+        ASSERT_EQ(driveModel.lapCount, 4);
+        for (int j = 0; j < 4; ++j) EXPECT_NEAR(driveModel.laps[size_t(j)].lapTimeMs, trueLapMs, toleranceMs) << option;
+    }
+    const std::string before = readFile(log);
+    const std::pair<std::string, std::string> cases[] = {
+        {"retime " + quoted("circuit.gpd") + " " + quoted("moved.gps") + " " + quoted("circuit.gpd"), "would replace"},
+        {"retime " + quoted("circuit.gpd") + " " + quoted("absent.gps") + " " + quoted("o.gpd"), "cannot read the course"},
+        {"retime " + quoted("absent.gpd") + " " + quoted("moved.gps") + " " + quoted("o.gpd"), "cannot open"},
+        {"retime " + quoted("circuit.gpd") + " " + quoted("moved.gps") + " " + quoted("o.gpd") + " --radius 0", "radius"},
+    };
+    for (const auto& [arguments, says] : cases) {
+        const ToolRun run = gpdtool(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments;
+        EXPECT_NE(run.output.find(says), std::string::npos) << arguments << ": " << run.output;
+    }
+    EXPECT_EQ(readFile(log), before);
+    EXPECT_EQ(gpdtool("retime " + quoted("circuit.gpd") + " " + quoted("moved.gps")).exitCode, 2);
+    EXPECT_EQ(gpdtool("laps " + quoted("circuit.gpd") + " --interpolate").exitCode, 2);
+}
+
 // A real out-lap of Road America (6.5 km, a single-seater reaching about
 // 265 km/h), recorded at 25 Hz and logged every 8th row (320 ms), one lap over it all.
 TEST(RealTrack, RoadAmericaOutLapHasItsLengthAndASaneTopSpeed) {

@@ -62,6 +62,29 @@ TEST_F(LapAnalysis, MoreMarksThanTheTableHoldsKeepsTheFirstHundredLaps) {
     EXPECT_EQ(Span(lap(99).startSample, lap(99).endSample), Span(299, 301));
 }
 
+TEST_F(LapAnalysis, LapTimesComeFromThePassLogWhenItsPassesPairWithTheMarks) {
+    // Samples every second from tick 1000; marks at 10, 50, 90, 130 (ticks 11000, 51000, ...).
+    struct Case { const char* what; int32_t type; std::vector<int32_t> leadMs; int32_t passCount;
+                  std::vector<int32_t> lapMs; } cases[] = {
+        {"each pass shortly before its mark", COURSE_LOOP, {300, 700, 50, 0}, 4, {39600, 40650, 40050}},
+        {"open laps pair marks 1-2 and 3-4", COURSE_OPEN, {300, 700, 50, 0}, 4, {39600, 40050}},
+        {"a pass after its mark: sample times", COURSE_LOOP, {300, -1, 50, 0}, 4, {40000, 40000, 40000}},
+        {"a pass 10 s before its mark is still its pass", COURSE_LOOP, {10000, 0, 0, 0}, 4, {50000, 40000, 40000}},
+        {"a pass before the previous mark: sample times", COURSE_LOOP, {0, 40000, 0, 0}, 4, {40000, 40000, 40000}},
+        {"fewer passes than marks: sample times", COURSE_LOOP, {300, 700, 50, 0}, 3, {40000, 40000, 40000}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DriveLogImage image = straightDrive(150, 1000, 60.0, {10, 50, 90, 130}, c.type);
+        image.passLog.passCount = c.passCount;
+        for (size_t k = 0; k < c.leadMs.size(); ++k) {
+            image.passLog.passTicks[k] = image.samples[size_t(10 + 40 * k)].tick - uint32_t(c.leadMs[k]);
+        }
+        ASSERT_EQ(analyse(image), ANALYSE_OK);
+        for (size_t j = 0; j < c.lapMs.size(); ++j) EXPECT_EQ(lap(int(j)).lapTimeMs, c.lapMs[j]) << "lap " << j;
+    }
+}
+
 TEST(StepAcceptance, EdgesOfDurationMovementAndGain) {
     struct Case { const char* what; double distanceKm, previousDistanceKm, dtMs, speedKmh, previousSpeedKmh;
                   bool firstStep, accepted; } cases[] = {

@@ -7,6 +7,7 @@
 #include <QAction>
 
 #include "capture/timing/command_states.h"
+#include "capture/timing/pass_time_option.h"
 #include "tests/app/capture_window_fixture.h"
 
 namespace {
@@ -48,6 +49,7 @@ TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSetti
     retryAnswers = {0, 1};  // retry (fails again), then another folder
     window->action(COMMAND_SOUND_GUIDANCE)->trigger();
     window->action(COMMAND_FLASH_ON_PASS)->trigger();
+    window->action(COMMAND_INTERPOLATE_PASS_TIME)->trigger();
     const int32_t sound = captureSettings.soundGuidance, flash = captureSettings.flashOnPass;
 
     window->shutdown();
@@ -67,6 +69,9 @@ TEST_F(CaptureRunEnd, ExitRetriesThenWritesTheLogToAnotherFolderAndSavesTheSetti
     EXPECT_EQ(captureSettings.soundGuidance, sound);
     EXPECT_EQ(captureSettings.flashOnPass, flash);
     EXPECT_EQ(std::string(gpsPort.portName), pty.path());
+    ASSERT_EQ(loadPassTimeOption(), 0);
+    EXPECT_EQ(interpolatePassTime, 1) << "in a file of its own";
+    EXPECT_EQ(std::filesystem::file_size(dir / "velmora.pref"), 864u);
 
     window->shutdown();  // a second end (quit after the session ended) does nothing
     EXPECT_EQ(asked.size(), 2u);

@@ -9,6 +9,7 @@
 #include "capture/app/status_panel.h"
 #include "capture/app/window_sink.h"
 #include "capture/timing/command_states.h"
+#include "capture/timing/pass_time_option.h"
 #include "tests/app/capture_window_fixture.h"
 
 namespace {
@@ -109,6 +110,7 @@ TEST_F(CaptureWindowStates, OptionTogglesCheckTheirItemsAndLapSyncGovernsItsSubI
         {COMMAND_FLASH_ON_PASS, &captureSettings.flashOnPass},
         {COMMAND_MOTEC_LAP_SYNC, &captureSettings.motecLapSync},
         {COMMAND_MOTEC_ON_POINT_REGISTER, &captureSettings.motecOnPointRegister},
+        {COMMAND_INTERPOLATE_PASS_TIME, &interpolatePassTime},
     };
     for (const Toggle& t : toggles) {
         const int32_t before = *t.option;
@@ -116,6 +118,7 @@ TEST_F(CaptureWindowStates, OptionTogglesCheckTheirItemsAndLapSyncGovernsItsSubI
         EXPECT_EQ(*t.option, before ? 0 : 1) << t.id;
         EXPECT_EQ(window->action(t.id)->isChecked(), *t.option != 0) << t.id;
     }
+    EXPECT_TRUE(passOptions().interpolatePassTime) << "the lap check sees the toggle";
     EXPECT_TRUE(window->action(COMMAND_MOTEC_ON_POINT_REGISTER)->isEnabled()) << "lap sync is on";
     window->action(COMMAND_MOTEC_LAP_SYNC)->trigger();
     EXPECT_FALSE(window->action(COMMAND_MOTEC_ON_POINT_REGISTER)->isEnabled());

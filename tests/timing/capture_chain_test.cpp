@@ -19,6 +19,8 @@
 #include "capture/timing/course_panel.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/measurement.h"
+#include "capture/timing/pass_replay.h"
+#include "capture/timing/pass_time_option.h"
 #include "common/duration.h"
 #include "tests/support/pty.h"
 #include "viewer/analysis/drive_log_loader.h"
@@ -148,6 +150,54 @@ TEST_F(CaptureChainTest, SinkThatImplementsNothingStillTimesLapsAndWritesTheDriv
         EXPECT_EQ(lapListRow(driveModel.laps[static_cast<size_t>(lap)], lap)[1], "00:00:15:00");
     }
     resetDriveModel();
+}
+
+// Re-timing the recorded drive log with the same course gives the passes the
+// live run counted, to the millisecond and in the same samples; interpolated,
+// a pass between two fixes is stamped half-way, once the next fix arrived.
+TEST_F(CaptureChainTest, RetimingTheDriveLogGivesTheLivePasses) {
+    for (const bool interpolate : {false, true}) {
+        SCOPED_TRACE(interpolate ? "interpolated" : "at the check");
+        interpolatePassTime = interpolate ? 1 : 0;
+        fakeTickMs = 100000;
+        samplesExpected = linesWritten = 0;
+        linesSeen = 0;
+        resetGeodesyState();  // a fresh program: no segment from the last run's final fix
+        ASSERT_EQ(startMeasuring(), START_OK);
+        second(POINT_LAT + 0.01, POINT_LON);
+        for (int lap = 0; lap < 3; ++lap) {
+            for (int i = 0; i < FIXES_PER_LAP - 4; ++i) second(POINT_LAT + 0.01, POINT_LON + 0.0001 * i);
+            for (double northM : {30.0, 10.0, -10.0, -30.0}) second(POINT_LAT + northM / 111000.0, POINT_LON);
+        }
+        const StopResult stop = stopMeasuring();
+        ASSERT_EQ(stop.driveLog.status, DRIVE_LOG_WRITTEN) << stop.driveLog.error;
+        const PassLog live = passLog;
+        ASSERT_EQ(live.passCount, 3);
+        const uint32_t lapMs = tickDifference(live.passTicks[1], live.passTicks[0]);
+        EXPECT_EQ(lapMs, FIXES_PER_LAP * 1000u);
+        const uint32_t fixBeforeMs = interpolate ? 500 : 0;  // 10 m before the point or half-way past it
+        EXPECT_EQ(tickDifference(live.passTicks[0], 0), 100000u + (FIXES_PER_LAP - 2) * 1000u + fixBeforeMs)
+            << "first pass tick";
+
+        DriveLogContent log;
+        std::string error;
+        ASSERT_TRUE(readDriveLogContent(stop.driveLog.path, log, error)) << error;
+        ReplayOptions options;
+        options.interpolate = interpolate;
+        const ReplayResult again = replayPasses(fixesFromSamples(log.samples), log.course, options);
+        ASSERT_EQ(again.passLog.passCount, live.passCount);
+        // The log keeps positions at the ticks they were sampled, not at the
+        // ticks they arrived: interpolated times agree within a sampling period.
+        const int32_t toleranceMs = interpolate ? 1000 : 1;
+        for (int k = 0; k < live.passCount; ++k) {
+            EXPECT_LE(std::abs(static_cast<int32_t>(again.passLog.passTicks[k] - live.passTicks[k])), toleranceMs) << k;
+        }
+        if (!interpolate) {
+            for (size_t i = 0; i < log.samples.size(); ++i) {
+                EXPECT_EQ(again.samples[i].lapMark, log.samples[i].lapMark) << "sample " << i;
+            }
+        }
+    }
 }
 
 // Window-thread commands arrive while the reader runs: they are taken safely

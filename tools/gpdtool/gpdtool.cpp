@@ -3,6 +3,9 @@
 //   gpdtool info LOG                       course, type, samples, passes, laps, duration
 //   gpdtool laps LOG [--weight KG] [--csv] the lap list
 //   gpdtool csv LOG LAP [OUT] [--weight KG] the viewer's CSV of lap LAP (from 1)
+//   gpdtool retime LOG COURSE.gps OUT.gpd [--radius M] [--interpolate]
+//                                          the capture program's pass rules run
+//                                          again over LOG against another course
 //   gpdtool export LOG LAP OUT.gpx|.kml    lap LAP for map tools (open_data_commands.cpp)
 //   gpdtool import FILE OUT.gpd ...        another logger's recording as a drive log
 //
@@ -19,6 +22,7 @@
 #include "common/sjis.h"
 #include "tools/gpdtool/lap_table.h"
 #include "tools/gpdtool/open_data_commands.h"
+#include "tools/gpdtool/retime.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_csv.h"
@@ -33,7 +37,9 @@ constexpr int EXIT_USAGE = 2;
 struct Arguments {
     std::vector<std::string> positional;  // command, LOG, ...
     std::optional<std::string> weightText;  // --weight value, when given
+    std::optional<std::string> radiusText;  // --radius value, when given
     bool csv = false;
+    bool interpolate = false;
 };
 
 int usage() {
@@ -41,9 +47,12 @@ int usage() {
         "usage: gpdtool info LOG\n"
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
+        "       gpdtool retime LOG COURSE.gps OUT.gpd [--radius M] [--interpolate]\n"
         "       gpdtool export LOG LAP OUT.gpx|OUT.kml\n"
         "       gpdtool import FILE OUT.gpd [--course C.gps | --point LAT,LON ...] (gpdtool import for more)\n"
-        "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
+        "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n"
+        "retime: pass radius 15 m unless --radius; --interpolate stamps each pass at the\n"
+        "closest approach between two samples.\n",
         stderr);
     return EXIT_USAGE;
 }
@@ -58,6 +67,13 @@ bool parseArguments(int argc, char** argv, Arguments& args) {
         const std::string arg = argv[i];
         if (arg == "--csv") {
             args.csv = true;
+        } else if (arg == "--interpolate") {
+            args.interpolate = true;
+        } else if (arg == "--radius") {
+            if (i + 1 >= argc) return false;
+            args.radiusText = argv[++i];
+        } else if (arg.rfind("--radius=", 0) == 0) {
+            args.radiusText = arg.substr(9);
         } else if (arg == "--weight") {
             if (i + 1 >= argc) return false;
             args.weightText = argv[++i];
@@ -156,6 +172,8 @@ int main(int argc, char** argv) {
     Arguments args;
     if (!parseArguments(argc, argv, args)) return usage();
     const std::string& command = args.positional[0];
+    if (command == "retime") return runRetime(args.positional, args.radiusText, args.interpolate);
+    if (args.radiusText || args.interpolate) return usage();
     if (command != "info" && command != "laps" && command != "csv") return usage();
     if (args.positional.size() < 2) return usage();
     if (command != "csv" && args.positional.size() != 2) return usage();

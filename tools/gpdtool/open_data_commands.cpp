@@ -181,7 +181,7 @@ int runImport(const std::vector<std::string>& args) {
                     " m of the course point (from " + drive.courseFrom + "); nothing written");
     }
     progress.phase("writing " + parsed.out);
-    const FileWriteResult written = writeDriveLogImage(parsed.out, drive.image);
+    const FileWriteResult written = writeDriveLogContent(parsed.out, drive.image);
     if (written.status != FileWriteStatus::WRITTEN) return fail(written.error);
     const double spanS = recording.fixes.back().timeS - recording.fixes.front().timeS;
     std::printf("%s: %s, %zu fixes over %.1f s\n", parsed.file.c_str(), recordingFormatName(recording.format),

@@ -7,7 +7,8 @@ const char* const RECORD_USAGE =
     "usage: velmora-record [options] COURSE.gps\n"
     "Measures laps against the course, prints one line per counted pass and,\n"
     "on Ctrl-C (SIGINT) or SIGTERM, writes the drive log and prints \"log: PATH\".\n"
-    "Settings come from velmora.pref beside the program (defaults when missing).\n"
+    "Settings come from velmora.pref and velmora-timing.pref beside the program\n"
+    "(defaults when missing).\n"
     "  --port DEVICE   GPS port (/dev/ttyUSB0, ttyACM0, COM1)\n"
     "  --baud N        GPS port speed, bits per second\n"
     "  --period MS     sampling period in milliseconds\n"
@@ -15,6 +16,7 @@ const char* const RECORD_USAGE =
     "  --binary        the receiver speaks the GPS-4711qx binary protocol (9600 baud\n"
     "                  unless --baud says otherwise)\n"
     "  --log-dir DIR   folder for drive logs (default: log/ beside the program)\n"
+    "  --interpolate   stamp each pass at the closest approach between two fixes\n"
     "Output lines: \"start port DEVICE\", \"pass N tick MS point P"
     " [laps L lap_ms MS time HH:MM:SS:TT]\", \"log: PATH\" (or \"log: -\").\n"
     "\n"
@@ -102,6 +104,8 @@ ParsedOptions parseRecordOptions(const std::vector<std::string>& arguments) {
             o.radiusM = real;
         } else if (a == "--binary") {
             o.binary = true;
+        } else if (a == "--interpolate") {
+            o.interpolate = true;
         } else if (a == "--log-dir") {
             if (value.empty()) return fail("--log-dir needs a folder");
             o.logDirectory = value;

@@ -12,6 +12,7 @@ struct RecordOptions {
     std::optional<int> samplingPeriodMs; // ms between samples
     std::optional<double> radiusM;       // pass radius, metres
     bool binary = false;                 // the receiver speaks the binary protocol
+    bool interpolate = false;            // pass times at the closest approach
     std::optional<std::string> logDirectory;
     bool help = false;
 

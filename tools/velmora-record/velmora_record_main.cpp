@@ -21,6 +21,7 @@
 #include "capture/timing/measurement.h"
 #include "common/sjis.h"
 #include "tools/velmora-record/pass_printer.h"
+#include "capture/timing/pass_time_option.h"
 #include "tools/velmora-record/record_options.h"
 
 namespace {
@@ -56,6 +57,7 @@ void applyOverrides(const RecordOptions& o) {
     if (o.baudRate) gpsPort.baudRate = *o.baudRate;
     if (o.samplingPeriodMs) captureSettings.samplingPeriodMs = *o.samplingPeriodMs;
     if (o.radiusM) captureSettings.pointOffset = *o.radiusM;
+    if (o.interpolate) interpolatePassTime = 1;
     if (o.binary) {
         binaryReceiver = captureSettings.binaryReceiver = 1;
         // The binary receiver talks at 9600, as ticking it in the port dialog sets.
@@ -140,6 +142,7 @@ int main(int argc, char** argv) {
     if (parsed.options.makeCourse) return makeCourse(parsed.options);
     applyDefaultSettings();
     loadSettings();  // a missing file keeps the defaults
+    loadPassTimeOption();
     applyOverrides(parsed.options);
     if (loadCourse(parsed.options.coursePath.c_str()) != 0) {
         std::fprintf(stderr, "velmora-record: cannot read course file %s (a .gps or .GPS file)\n",

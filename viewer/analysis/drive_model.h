@@ -33,7 +33,8 @@ struct Vec3 {
 
 // One lap of the lap table.
 struct LapRecord {
-    int32_t lapTimeMs = 0;     // ms, tick of the end sample minus that of the start sample
+    int32_t lapTimeMs = 0;     // ms, between the passes of its marks in the pass log when they pair
+                               // up with the marks, else between the ticks of its end and start samples
     int32_t startSample = -1;  // first sample of the lap; -1 = not set
     int32_t endSample = -1;    // last sample of the lap (inclusive); -1 = not set
     Vec3 boxMin;               // km, smallest x, y, z of the lap (after centring)
@@ -75,7 +76,7 @@ struct DriveModel {
     int32_t currentLap = 0;   // displayed lap, 0 .. lapCount-1
     std::vector<LogSample> samples;     // as read from the log
     std::vector<TrackPoint> points;     // one per sample
-    PassLog passLog;                    // only passCount is used
+    PassLog passLog;                    // passCount; its ticks time the laps when they pair with the marks
     std::array<LapRecord, MAX_LAPS> laps;
     Course course;                      // name (Shift-JIS) and course type are used
     std::vector<int32_t> cornerMarks;   // CORNER_* per sample

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "viewer/analysis/corner_analysis.h"
 #include "viewer/analysis/local_frame.h"
@@ -192,6 +194,45 @@ void measureCornerSpeeds(LapRecord& lap) {
 
 double length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
+// The pass log's tick of every lap mark, when the log's passes and the
+// samples' marks pair up one to one: as many marks as logged passes (at most
+// 100), each pass no later than its marked sample and no more than
+// MAX_PASS_TO_MARK_MS before it, and after the previous mark. The capture
+// program timed its laps with these ticks (interpolated to the closest
+// approach when it was asked to), so the lap list shows the same times. Any
+// other log (merged marks, a full sample buffer, more than 100 passes, a
+// foreign writer) keeps the times of the marked samples. Empty = not paired.
+std::vector<uint32_t> markPassTicks;
+
+constexpr int32_t MAX_PASS_TO_MARK_MS = 10000;
+
+void pairMarksWithPasses() {
+    markPassTicks.clear();
+    std::vector<int> marks;
+    for (int i = 1; i < driveModel.sampleCount; ++i) {
+        if (driveModel.samples[at(i)].lapMark != 0 && (i == 1 || driveModel.samples[at(i - 1)].lapMark == 0)) {
+            marks.push_back(i);
+        }
+    }
+    const PassLog& log = driveModel.passLog;
+    if (log.passCount < 2 || log.passCount > PASS_LOG_CAPACITY || int(marks.size()) != log.passCount) return;
+    for (size_t k = 0; k < marks.size(); ++k) {
+        const uint32_t passMs = log.passTicks[k];
+        const auto lag = static_cast<int32_t>(driveModel.samples[at(marks[k])].tick - passMs);
+        if (lag < 0 || lag > MAX_PASS_TO_MARK_MS) return;
+        if (k > 0 && static_cast<int32_t>(passMs - driveModel.samples[at(marks[k - 1])].tick) <= 0) return;
+    }
+    markPassTicks.assign(log.passTicks, log.passTicks + marks.size());
+}
+
+// Lap j runs from mark j to mark j + 1 on a loop, from mark 2j to 2j + 1 on
+// the open types.
+std::optional<int32_t> lapTimeFromPassLog(int lapIndex) {
+    const int first = driveModel.course.courseType == COURSE_LOOP ? lapIndex : 2 * lapIndex;
+    if (first + 1 >= int(markPassTicks.size())) return std::nullopt;
+    return static_cast<int32_t>(markPassTicks[size_t(first + 1)] - markPassTicks[size_t(first)]);
+}
+
 void analyseLap(int lapIndex) {
     LapRecord& lap = driveModel.laps[at(lapIndex)];
     const int s = lap.startSample, e = lap.endSample;
@@ -208,6 +249,7 @@ void analyseLap(int lapIndex) {
     const int closing = closedLoop ? e + 1 : e;
     const double closingKm = closedLoop ? distanceKm(driveModel.points[at(e)], driveModel.points[at(closing)]) : 0.0;
     lap.lapTimeMs = static_cast<int32_t>(driveModel.samples[at(closing)].tick - driveModel.samples[at(s)].tick);
+    if (const auto passMs = lapTimeFromPassLog(lapIndex)) lap.lapTimeMs = *passMs;
     measureRawBox(lapIndex);
     runMotionPass(lapIndex);
     lap.distanceKm += closingKm;
@@ -267,6 +309,7 @@ int analyseDrive() {
     placeOrigin();
     convertSamples();
     if (cutLaps() < 2) return ANALYSE_NO_LAPS;
+    pairMarksWithPasses();
     for (int j = 0; j < driveModel.lapCount; ++j) {
         if (isLapCut(j)) analyseLap(j);
     }
