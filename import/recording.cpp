@@ -15,7 +15,8 @@ constexpr double SECONDS_PER_DAY = 86400.0;
 
 // A "$" with a two-letter talker and GGA or RMC: "$GPGGA,", "$GNRMC,".
 bool hasNmeaSentence(std::string_view head) {
-    for (size_t at = head.find('$'); at != std::string_view::npos; at = head.find('$', at + 1)) {
+    for (size_t at = head.find('$'); at != std::string_view::npos && at + 7 <= head.size();
+         at = head.find('$', at + 1)) {
         const std::string_view name = head.substr(at + 3, 4);
         if (name == "GGA," || name == "RMC,") return true;
     }
