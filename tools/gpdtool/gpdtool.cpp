@@ -6,6 +6,8 @@
 //   gpdtool retime LOG COURSE.gps OUT.gpd [--radius M] [--interpolate]
 //                                          the capture program's pass rules run
 //                                          again over LOG against another course
+//   gpdtool export LOG LAP OUT.gpx|.kml    lap LAP for map tools (open_data_commands.cpp)
+//   gpdtool import FILE OUT.gpd ...        another logger's recording as a drive log
 //
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
@@ -19,6 +21,7 @@
 #include "common/duration.h"
 #include "common/sjis.h"
 #include "tools/gpdtool/lap_table.h"
+#include "tools/gpdtool/open_data_commands.h"
 #include "tools/gpdtool/retime.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
@@ -45,6 +48,8 @@ int usage() {
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
         "       gpdtool retime LOG COURSE.gps OUT.gpd [--radius M] [--interpolate]\n"
+        "       gpdtool export LOG LAP OUT.gpx|OUT.kml\n"
+        "       gpdtool import FILE OUT.gpd [--course C.gps | --point LAT,LON ...] (gpdtool import for more)\n"
         "Power uses --weight, else the weight in quindle.pref beside gpdtool (installed:\n"
         "~/.config/velmora-quindle/), else 1567 kg.\n"
         "retime: pass radius 15 m unless --radius; --interpolate stamps each pass at the\n"
@@ -169,6 +174,7 @@ int runCsv(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (isOpenDataCommand(argc, argv)) return runOpenDataCommand(argc, argv);
     Arguments args;
     if (!parseArguments(argc, argv, args)) return usage();
     const std::string& command = args.positional[0];

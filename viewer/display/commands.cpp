@@ -9,6 +9,8 @@
 #include "viewer/analysis/view_state.h"
 #include "viewer/display/frame.h"
 #include "viewer/display/menu_table.h"
+#include "viewer/display/recording_commands.h"
+#include "import/viewer_import.h"
 
 void refreshMenuStates() {
     const MenuStates m = computeMenuStates(viewState, driveModel, animation);
@@ -22,10 +24,10 @@ std::string windowTitle() {
                                            "%s (時間／高度）", "%s (時間／パワー）"};
     const int mode = viewState.displayMode;
     const std::string name = sjisToUtf8(fixedText(driveModel.course.name));
-    if (mode < 0 || mode > 4) return name;
+    if (mode < 0 || mode > 4) return name + importedTitleSuffix();
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, patterns[mode], name.c_str());
-    return buffer;
+    return buffer + importedTitleSuffix();
 }
 
 bool unattended() {
@@ -123,11 +125,13 @@ static std::string loadNotesMessage(const std::string& path) {
 }
 
 int openDriveLog(const std::string& path, std::string& message) {
+    if (isRecordingPath(path)) return openRecording(path, message);
     DriveModel previous = std::move(driveModel);
     driveModel = DriveModel{};
     const int status = loadDriveLog(path);
     if (status == LOAD_OK) {
         driveModel.currentLap = firstCutLap(driveModel);
+        rememberLastCourse(driveModel.course);
         message = loadNotesMessage(path);
         return status;
     }
@@ -231,6 +235,7 @@ void handleCommand(int id) {
         return;
     }
     case CMD_EXPORT_CSV: exportCurrentLap(); break;
+    case CMD_EXPORT_TRACK: exportCurrentLapTrack(owner()); break;
     case CMD_WEIGHT:
         // Without a drive only the weight is stored.
         if (showWeightDialog(owner()) && driveModel.loaded != 0) reanalyseDrive();

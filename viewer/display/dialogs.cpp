@@ -22,6 +22,7 @@
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/dialog_rules.h"
+#include "viewer/display/recording_commands.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ int chooseFile(QWidget* owner, std::string& path, bool forOpen) {
     dialog.setAcceptMode(forOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(forOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !texts.confirmOverwrite);
-    dialog.setNameFilter(q(texts.filter));
+    // Other loggers' recordings follow the drive log's own filter.
+    dialog.setNameFilter(q(forOpen ? texts.filter + ";;" + RECORDING_OPEN_FILTERS : texts.filter));
     dialog.setDefaultSuffix(q(texts.defaultSuffix));
     dialog.setLabelText(QFileDialog::Accept, q(texts.okText));
     dialog.setSizeGripEnabled(true);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "viewer/display/recording_commands.h"
+
 namespace {
 
 MenuRow item(int id, const char* text) { return {MenuRowKind::Item, id, text}; }
@@ -20,7 +22,7 @@ const std::vector<MenuRow>& viewerMenuRows() {
     static const std::vector<MenuRow> rows = {
         popup("ファイル(&F)"),
         item(CMD_OPEN_LOG, "ログファイルを開く\tCtrl-O"), separator(),
-        item(CMD_EXPORT_CSV, "CSVファイル出力..."), separator(),
+        item(CMD_EXPORT_CSV, "CSVファイル出力..."), item(CMD_EXPORT_TRACK, "GPX/KMLファイル出力..."), separator(),
         item(CMD_WEIGHT, "車重設定..."), separator(),
         item(CMD_EXIT, "アプリケーションの終了(&X)"),
         end(),
@@ -157,6 +159,7 @@ MenuStates computeMenuStates(const ViewState& s, const DriveModel& drive, const 
     const bool aLap = loaded && cutLapCount(drive) >= 1;
     m.enabled[CMD_EXPORT_CSV] = aLap;
     m.enabled[CMD_ANIMATION] = aLap;
+    m.enabled[CMD_EXPORT_TRACK] = loaded;
     if (!loaded) m.enabled[CMD_IN_CAR_VIEW] = false;
     return m;
 }
