@@ -2,9 +2,11 @@
 // and sector times. The laps are the recorded Tianma lap driven again and
 // again (as sample-log builds them), some of them slowed down on purpose.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numeric>
 
 #include "tests/analysis/drive_log_builder.h"
@@ -154,6 +156,57 @@ TEST(Sectors, CornerSplitsLieInsideTheLapInOrder) {
     EXPECT_TRUE(std::is_sorted(splits.begin(), splits.end()));
     EXPECT_EQ(bestValidLap(drive), 0);
     EXPECT_TRUE(traceLap(drive, 1).empty()) << "no such lap";
+}
+
+}  // namespace
+
+namespace {
+
+struct ToolRun { int exitCode = -1; std::string output; };
+
+ToolRun gpdtool(const std::string& arguments) {
+    ToolRun run;
+    std::FILE* pipe = popen((BIN_DIR "/gpdtool " + arguments + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(GpdtoolCompare, DeltaRowsSectorTableAndMissingLaps) {
+    TempDir dir;
+    samplelog::DriveLogPlan plan;
+    samplelog::BuiltDriveLog log = samplelog::buildDriveLog(tianma(), plan);
+    slowDown(log.samples, 1, 20000, 4000, 1.5);
+    const std::string path = dir.file("slow.gpd");
+    writeFile(path, driveLogBytes(DriveLogImage{log.samples, log.passLog, log.course, true}));
+
+    const ToolRun compare = gpdtool("compare " + path + " 2 1");
+    ASSERT_EQ(compare.exitCode, 0) << compare.output;
+    const std::vector<std::string> rows = split(compare.output, "\n");
+    EXPECT_EQ(rows.front(), "distance_m,time_s,ref_time_s,delta_s");
+    const std::vector<std::string> last = split(rows.back(), ",");
+    ASSERT_EQ(last.size(), 4u);
+    EXPECT_EQ(last[3], "2.000") << "2 s lost, to the millisecond";
+    EXPECT_NEAR(std::stod(last[1]) - std::stod(last[2]), std::stod(last[3]), 1e-9);
+
+    const ToolRun sectors = gpdtool("sectors " + path + " --sectors 4");
+    ASSERT_EQ(sectors.exitCode, 0) << sectors.output;
+    const std::vector<std::string> lines = split(sectors.output, "\n");
+    ASSERT_EQ(lines.size(), 6u) << "titles, three laps, best, ideal:\n" << sectors.output;
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 2), "S4");
+    EXPECT_EQ(lines[2].find("2 *"), std::string::npos) << "the slowed lap is not the best";
+    EXPECT_EQ(lines[5].rfind("ideal", 0), 0u);
+
+    for (const char* bad : {"compare %s 4 1", "compare %s 1 0", "compare %s 1 x", "sectors %s --sectors 11"}) {
+        char arguments[512];
+        std::snprintf(arguments, sizeof arguments, bad, path.c_str());
+        const ToolRun run = gpdtool(arguments);
+        EXPECT_EQ(run.exitCode, 1) << arguments;
+        EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << "one line: " << run.output;
+    }
+    EXPECT_EQ(gpdtool("compare " + path + " 1").exitCode, 2) << "usage";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 //   gpdtool info LOG                       course, type, samples, passes, laps, duration
 //   gpdtool laps LOG [--weight KG] [--csv] the lap list
 //   gpdtool csv LOG LAP [OUT] [--weight KG] the viewer's CSV of lap LAP (from 1)
+//   gpdtool compare LOG LAP REFLAP         delta-T of lap LAP against REFLAP (compare_commands.h)
+//   gpdtool sectors LOG [--sectors N]      sector times, best sectors, theoretical best
 //
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
@@ -15,6 +17,7 @@
 
 #include "common/duration.h"
 #include "common/sjis.h"
+#include "tools/gpdtool/compare_commands.h"
 #include "tools/gpdtool/lap_table.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
@@ -38,6 +41,8 @@ int usage() {
         "usage: gpdtool info LOG\n"
         "       gpdtool laps LOG [--weight KG] [--csv]\n"
         "       gpdtool csv LOG LAP [OUT] [--weight KG]\n"
+        "       gpdtool compare LOG LAP REFLAP\n"
+        "       gpdtool sectors LOG [--sectors N | --corners]\n"
         "Power uses --weight, else the weight in quindle.pref beside gpdtool, else 1567 kg.\n",
         stderr);
     return EXIT_USAGE;
@@ -147,6 +152,7 @@ int runCsv(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && isCompareCommand(argv[1])) return runCompareCommand(argc, argv);
     Arguments args;
     if (!parseArguments(argc, argv, args)) return usage();
     const std::string& command = args.positional[0];
