@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <numeric>
 
 #include "tests/analysis/drive_log_builder.h"
 #include "tools/sample-log/drive_log_builder.h"
+#include "platform/exe_directory.h"
 #include "viewer/analysis/analysis_state.h"
+#include "viewer/analysis/comparison_state.h"
 #include "viewer/analysis/lap_alignment.h"
 #include "viewer/analysis/lap_analysis.h"
 #include "viewer/analysis/lap_sectors.h"
@@ -97,6 +101,18 @@ TEST(LapDelta, ALapSlowerOnOneStretchLosesTimeThereOnly) {
     for (size_t k = to; k < delta.size(); ++k) ASSERT_NEAR(delta[k], 3.0, 0.020) << "flat after it, point " << k;
     for (size_t k = from + 1; k < to; ++k) ASSERT_GE(delta[k], delta[k - 1] - 0.005) << "growing on it, point " << k;
     EXPECT_NEAR(delta[(from + to) / 2], 1.5, 0.1) << "half the loss half way";
+
+    // The colour map: losing on the stretch, even elsewhere.
+    ComparisonState settings;
+    settings.referenceLap = 1;
+    const LapComparison c = compareLap(settings, drive, 1);
+    ASSERT_TRUE(c.valid());
+    int evenOutside = 0;
+    for (size_t k = 0; k < delta.size(); ++k) {
+        if (k > from + 5 && k + 5 < to) EXPECT_EQ(paceOf(c.slopeSPerKm[k]), Pace::Losing) << k;
+        else evenOutside += paceOf(c.slopeSPerKm[k]) == Pace::Even;
+    }
+    EXPECT_GT(evenOutside, int(delta.size() - (to - from)) * 9 / 10);
 }
 
 TEST(LapDelta, LapsOfOneAndTwentyFiveHertzAlignByDistance) {
@@ -144,6 +160,38 @@ TEST(Sectors, AddUpToTheLapAndTheTheoreticalBestTakesEachSectorsBest) {
     EXPECT_LT(thirds.theoreticalBestMs, thirds.bestLapMs - 1500) << "the best sectors of different laps";
     EXPECT_EQ(formatLapTimeMs(thirds.bestLapMs).size(), 9u);
     EXPECT_EQ(formatLapTimeMs(76300), "01:16.300");
+}
+
+TEST(ComparisonSettings, FileOfItsOwnRoundTripsAndRefusesDamage) {
+    TempDir dir;
+    platform::setExeDirectoryForTests(dir.path() + "/");
+    ComparisonState read, stored{2, 1, 1, 1, 7, 1};
+    EXPECT_EQ(readComparisonPrefs(read), 1) << "no file";
+    ASSERT_EQ(writeComparisonPrefs(stored), 0);
+    EXPECT_EQ(readFile(dir.file("quindlec.pref")).size(), 24u);
+    ASSERT_EQ(readComparisonPrefs(read), 0);
+    EXPECT_EQ(std::memcmp(&read, &stored, sizeof read), 0);
+    const std::string image = readFile(dir.file("quindlec.pref"));
+    for (const std::string& damaged : {image.substr(0, 23), image + "x"}) {
+        writeFile(dir.file("quindlec.pref"), damaged);
+        ComparisonState untouched;
+        EXPECT_EQ(readComparisonPrefs(untouched), 1) << damaged.size() << " bytes";
+        EXPECT_EQ(untouched.sectorCount, 3);
+    }
+    const ComparisonState wild{-2, 5, 1, 0, 40, 1};
+    writeFile(dir.file("quindlec.pref"), std::string(reinterpret_cast<const char*>(&wild), sizeof wild));
+    ASSERT_EQ(readComparisonPrefs(read), 0);
+    EXPECT_EQ(read.referenceLap, 0);
+    EXPECT_EQ(read.showReference, 0);
+    EXPECT_EQ(read.deltaGraph, 1);
+    EXPECT_EQ(read.sectorCount, 3);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("quindle.pref"))) << "the view preferences stay as they were";
+    platform::setExeDirectoryForTests("");
+
+    const DriveModel drive = tianmaDrive(3, 100, [](std::vector<LogSample>& s) { slowDown(s, 0, 5000, 2000, 1.5); });
+    for (const auto& [number, lap] : {std::pair{0, 1}, {3, 2}, {1, 0}, {9, 1}}) {
+        EXPECT_EQ(referenceLapOf(ComparisonState{number, 0, 0, 0, 3, 0}, drive), lap) << "asked for " << number;
+    }
 }
 
 TEST(Sectors, CornerSplitsLieInsideTheLapInOrder) {
