@@ -1,5 +1,7 @@
 #include "viewer/display/lap_list_sectors.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -80,6 +82,14 @@ int addSectorColumns(QTableWidget* table, const DriveModel& drive) {
         table->resizeColumnToContents(column);
         width += table->columnWidth(column);
     }
-    table->resizeColumnToContents(0);  // the theoretical best's label is wider than a lap number
+    // The bold texts (the theoretical best's label and time, the best lap's
+    // time) may need more than the columns were given.
+    for (int column : {0, 1}) {
+        const int before = table->columnWidth(column);
+        table->resizeColumnToContents(column);
+        const int after = std::max(before, table->columnWidth(column));
+        table->setColumnWidth(column, after);
+        width += after - before;
+    }
     return width;
 }

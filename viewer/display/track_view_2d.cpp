@@ -65,8 +65,8 @@ void drawTrack2d() {
     glPushMatrix();
     applyTrack2dCamera();
     glLineWidth(2.0f);
+    drawReference2d();  // under the lap's own line
     drawLine2d(lap, loop);
-    drawReference2d();
     if (anyCornerLabels()) drawApices2d(lap);
     if (viewState.showGpsPoints) {
         glPointSize(3.0f);

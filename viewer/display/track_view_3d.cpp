@@ -160,8 +160,8 @@ void drawTrack3d(float altitudeFactor) {
     if (viewState.showGrid) drawGrid(s);
     if (viewState.showOrigin) drawOriginAxes(s);
     if (viewState.showTrackAltitude) drawCurtain(s);
+    drawReference3d(altitudeFactor);  // under the lap's own line where both take the same line
     drawTrackLine(s);
-    drawReference3d(altitudeFactor);
     glDisable(GL_DEPTH_TEST);
     if (anyCornerLabels()) drawCornerApices(s);
     if (viewState.showGpsPoints) drawGpsPoints(s);
