@@ -15,11 +15,12 @@ namespace {
 const QColor BEST_SECTOR_BACKGROUND(128, 60, 170);
 const QColor BEST_LAP_BACKGROUND(30, 130, 60);
 
-QTableWidgetItem* cell(const std::string& text, bool bold = false, const QColor* background = nullptr) {
+QTableWidgetItem* cell(const QTableWidget* table, const std::string& text, bool bold = false,
+                       const QColor* background = nullptr) {
     auto* item = new QTableWidgetItem(QString::fromStdString(text));
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     if (bold) {
-        QFont font = item->font();
+        QFont font = table->font();  // an item without a font of its own is drawn in the table's
         font.setBold(true);
         item->setFont(font);
     }
@@ -65,18 +66,18 @@ int addSectorColumns(QTableWidget* table, const DriveModel& drive) {
     for (int lap = 0; lap < laps; ++lap) {
         for (size_t s = 0; s < c.titles.size(); ++s) {
             const bool best = c.best[size_t(lap)][s];
-            table->setItem(lap, first + int(s), cell(c.lapCells[size_t(lap)][s], best, best ? &BEST_SECTOR_BACKGROUND : nullptr));
+            table->setItem(lap, first + int(s), cell(table, c.lapCells[size_t(lap)][s], best, best ? &BEST_SECTOR_BACKGROUND : nullptr));
         }
     }
     if (c.bestLap >= 0 && c.bestLap < laps) {
         const QString time = table->item(c.bestLap, 1) ? table->item(c.bestLap, 1)->text() : QString();
-        table->setItem(c.bestLap, 1, cell(time.toStdString(), true, &BEST_LAP_BACKGROUND));
+        table->setItem(c.bestLap, 1, cell(table, time.toStdString(), true, &BEST_LAP_BACKGROUND));
     }
     const int row = table->rowCount();
     table->setRowCount(row + 1);
-    table->setItem(row, 0, cell(c.theoreticalLabel, true));
-    table->setItem(row, 1, cell(c.theoreticalTime, true));
-    for (size_t s = 0; s < c.theoreticalCells.size(); ++s) table->setItem(row, first + int(s), cell(c.theoreticalCells[s], true));
+    table->setItem(row, 0, cell(table, c.theoreticalLabel, true));
+    table->setItem(row, 1, cell(table, c.theoreticalTime, true));
+    for (size_t s = 0; s < c.theoreticalCells.size(); ++s) table->setItem(row, first + int(s), cell(table, c.theoreticalCells[s], true));
     int width = 0;
     for (int column = first; column < table->columnCount(); ++column) {
         table->resizeColumnToContents(column);
