@@ -24,7 +24,7 @@ constexpr Colour GRID_GREY{0.45f, 0.45f, 0.45f};
 struct CacheKey {
     const void* samples = nullptr;
     int sampleCount = -1, lapCount = -1, lap = -1, reference = -1;
-    int32_t spans[6] = {};
+    int64_t spans[8] = {};  // start, end, lap time and first tick of both laps
     bool operator==(const CacheKey&) const = default;
 };
 
@@ -37,6 +37,7 @@ CacheKey keyOf(int lap, int reference) {
         k.spans[i++] = r.startSample;
         k.spans[i++] = r.endSample;
         k.spans[i++] = r.lapTimeMs;
+        k.spans[i++] = driveModel.samples[size_t(r.startSample)].tick;  // tells two logs apart even at one address
     }
     return k;
 }
