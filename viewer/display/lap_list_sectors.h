@@ -26,5 +26,6 @@ struct SectorColumns {
 SectorColumns sectorColumns(const ComparisonState& state, const DriveModel& drive);
 
 // Adds the columns and the theoretical best row to the lap list's table
-// (filled with the design's columns); returns the width the new columns take.
+// (filled with the nine columns of the lap figures); returns the width the
+// new columns take.
 int addSectorColumns(QTableWidget* table, const DriveModel& drive);
