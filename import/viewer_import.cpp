@@ -8,7 +8,7 @@
 #include "common/atomic_file.h"
 #include "import/drive_log_import.h"
 #include "import/lap_export.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_analysis.h"
 
@@ -90,7 +90,7 @@ const std::string& importedRecordingPath() {
 int64_t importedRecordingDateUnixS() { return importedDateUnixS; }
 
 std::optional<Course> readLastCourse() {
-    std::ifstream in(platform::exeDirectory() + LAST_COURSE_FILE, std::ios::binary);
+    std::ifstream in(platform::settingsDirectory() + LAST_COURSE_FILE, std::ios::binary);
     Course course;
     if (!in.read(reinterpret_cast<char*>(&course), sizeof course)) return std::nullopt;
     if (course.pointCount < 1 || course.pointCount > COURSE_MAX_POINTS) return std::nullopt;
@@ -99,6 +99,6 @@ std::optional<Course> readLastCourse() {
 
 void rememberLastCourse(const Course& course) {
     if (course.pointCount < 1 || course.pointCount > COURSE_MAX_POINTS) return;
-    writeFileAtomically(platform::exeDirectory() + LAST_COURSE_FILE,
+    writeFileAtomically(platform::settingsDirectory() + LAST_COURSE_FILE,
                         std::string_view(reinterpret_cast<const char*>(&course), sizeof course));
 }

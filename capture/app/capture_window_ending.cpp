@@ -12,7 +12,7 @@
 #include "capture/timing/course.h"
 #include "capture/timing/drive_log_writer.h"
 #include "capture/timing/measurement.h"
-#include "platform/exe_directory.h"
+#include "platform/app_paths.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ void CaptureWindow::writeHeldRunToFallback() {
 
 void CaptureWindow::keepUnsavedCourse() {
     if (courseModified.load() == 0) return;
-    const UnsavedCourseResult kept = saveUnsavedCourse(platform::exeDirectory());
+    const UnsavedCourseResult kept = saveUnsavedCourse(platform::recordsDirectory());
     if (kept.status == FileWriteStatus::WRITTEN)
         std::fprintf(stderr, "velmora: the unsaved course was written to %s (no course file was replaced)\n",
                      kept.path.c_str());

@@ -64,7 +64,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ViewerDialogs, LapListShowsNineTitledColumnsOfEveryLapAndClosesOnlyByOk) {
+TEST_F(ViewerDialogs, LapListShowsNineTitledColumnsSectorsAndTheTheoreticalBestAndClosesOnlyByOk) {
     loadSample(2);
     bool inspected = false;
     whenModal([&](QWidget* dialog) {
@@ -72,8 +72,19 @@ TEST_F(ViewerDialogs, LapListShowsNineTitledColumnsOfEveryLapAndClosesOnlyByOk) 
         EXPECT_EQ(dialog->windowTitle(), QString::fromStdString(lapListCaption(driveModel)));
         auto* table = dialog->findChild<QTableWidget*>("laps");
         ASSERT_NE(table, nullptr);
-        ASSERT_EQ(table->columnCount(), LAP_LIST_COLUMNS);
-        ASSERT_EQ(table->rowCount(), 2);
+        // The nine columns of the lap figures, then three sectors; the laps, then the theoretical best.
+        ASSERT_EQ(table->columnCount(), LAP_LIST_COLUMNS + 3);
+        ASSERT_EQ(table->rowCount(), 2 + 1);
+        EXPECT_EQ(table->horizontalHeaderItem(LAP_LIST_COLUMNS)->text(), "セクター1");
+        EXPECT_EQ(table->item(2, 0)->text(), "理論ベスト");
+        for (int c = 0; c < table->columnCount(); ++c) {
+            for (int r = 0; r < 3; ++r) {
+                const QTableWidgetItem* item = table->item(r, c);
+                if (!item) continue;
+                const QFont font = item->data(Qt::FontRole).isValid() ? item->font() : table->font();
+                EXPECT_LT(QFontMetrics(font).horizontalAdvance(item->text()), table->columnWidth(c)) << r << "," << c;
+            }
+        }
         const auto rows = lapListRows(driveModel);
         for (int c = 0; c < LAP_LIST_COLUMNS; ++c) {
             EXPECT_EQ(table->horizontalHeaderItem(c)->text(), QString::fromStdString(lapListTitles()[static_cast<size_t>(c)]));

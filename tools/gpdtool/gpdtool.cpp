@@ -8,6 +8,8 @@
 //                                          again over LOG against another course
 //   gpdtool export LOG LAP OUT.gpx|.kml    lap LAP for map tools (open_data_commands.cpp)
 //   gpdtool import FILE OUT.gpd ...        another logger's recording as a drive log
+//   gpdtool compare LOG LAP REFLAP         delta-T of lap LAP against REFLAP (compare_commands.h)
+//   gpdtool sectors LOG [--sectors N]      sector times, best sectors, theoretical best
 //
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
@@ -20,6 +22,7 @@
 
 #include "common/duration.h"
 #include "common/sjis.h"
+#include "tools/gpdtool/compare_commands.h"
 #include "tools/gpdtool/lap_table.h"
 #include "tools/gpdtool/open_data_commands.h"
 #include "tools/gpdtool/retime.h"
@@ -50,6 +53,8 @@ int usage() {
         "       gpdtool retime LOG COURSE.gps OUT.gpd [--radius M] [--interpolate]\n"
         "       gpdtool export LOG LAP OUT.gpx|OUT.kml\n"
         "       gpdtool import FILE OUT.gpd [--course C.gps | --point LAT,LON ...] (gpdtool import for more)\n"
+        "       gpdtool compare LOG LAP REFLAP\n"
+        "       gpdtool sectors LOG [--sectors N | --corners]\n"
         "Power uses --weight, else the weight in quindle.pref beside gpdtool (installed:\n"
         "~/.config/velmora-quindle/), else 1567 kg.\n"
         "retime: pass radius 15 m unless --radius; --interpolate stamps each pass at the\n"
@@ -175,6 +180,7 @@ int runCsv(const Arguments& args) {
 
 int main(int argc, char** argv) {
     if (isOpenDataCommand(argc, argv)) return runOpenDataCommand(argc, argv);
+    if (argc > 1 && isCompareCommand(argv[1])) return runCompareCommand(argc, argv);
     Arguments args;
     if (!parseArguments(argc, argv, args)) return usage();
     const std::string& command = args.positional[0];

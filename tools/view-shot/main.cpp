@@ -3,11 +3,13 @@
 //   view-shot (--log LOG.gpd | --track TRACK.csv [--every N] [--open]) --out OUT.png
 //             [--size WxH] [--mode 0..4] [--colour-map 0..2] [--all] [--scale 0..2]
 //             [--absolute] [--tilt DEG] [--turn DEG] [--dolly KM] [--animate FRAME] [--in-car] [--lap N]
+//             [--reference N] [--delta] [--gain-loss]
 //
 // --all switches every display option and every label on. Runs under X
 // (Xvfb is enough: Mesa's software GL).
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +18,7 @@
 #include "tools/view-shot/offscreen_gl.h"
 #include "tools/view-shot/track_drive.h"
 #include "tools/view-shot/view_frame.h"
+#include "viewer/analysis/comparison_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
@@ -36,7 +39,9 @@ int usage() {
     std::fprintf(stderr,
                  "usage: view-shot (--log LOG.gpd | --track TRACK.csv [--every N] [--open]) --out OUT.png\n"
                  "       [--size WxH] [--mode 0..4] [--colour-map 0..2] [--all] [--scale 0..2] [--absolute]\n"
-                 "       [--tilt DEG] [--turn DEG] [--dolly KM] [--animate FRAME] [--in-car] [--lap N]\n");
+                 "       [--tilt DEG] [--turn DEG] [--dolly KM] [--animate FRAME] [--in-car] [--lap N]\n"
+                 "       [--reference N] [--delta] [--gain-loss]\n"
+                 "--reference draws lap N (from 1; 0 = the best lap) with lap --lap (from 0).\n");
     return 2;
 }
 
@@ -75,6 +80,11 @@ int main(int argc, char** argv) {
         else if (a == "--animate" && more) frame = std::atoi(next().c_str());
         else if (a == "--in-car") viewState.inCarView = 1;
         else if (a == "--lap" && more) lap = std::atoi(next().c_str());
+        else if (a == "--reference" && more) {
+            comparisonState.showReference = 1;
+            comparisonState.referenceLap = std::max(0, std::atoi(next().c_str()));
+        } else if (a == "--delta") comparisonState.deltaGraph = 1;
+        else if (a == "--gain-loss") comparisonState.gainLossMap = 1;
         else return usage();
     }
     if (out.empty() || log.empty() == track.empty()) return usage();

@@ -5,6 +5,7 @@
 
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/display_state.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/views.h"
@@ -34,7 +35,10 @@ GraphBorder loadProjection() {
     glLoadIdentity();
     const LapRecord& l = lap();
     const int mode = viewState.displayMode;
-    if (mode == DISPLAY_3D) {
+    if (deltaGraphActive()) {
+        const OrthoBounds o = deltaGraphProjection(border.a, border.b);
+        gluOrtho2D(o.left, o.right, o.bottom, o.top);
+    } else if (mode == DISPLAY_3D) {
         gluPerspective(45.0, 1.0, 0.001, 3.0 * l.viewDistance);
     } else if (mode == DISPLAY_2D) {
         const double dx = l.boxMax.x - l.boxMin.x, dz = l.boxMax.z - l.boxMin.z;
@@ -93,7 +97,8 @@ void drawViewFrame(int width, int height) {
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (haveLap) {
-        switch (viewState.displayMode) {
+        switch (deltaGraphActive() ? -1 : viewState.displayMode) {
+            case -1: drawDeltaGraph(border.a, border.b); break;
             case DISPLAY_3D: drawTrack3d(factor); break;
             case DISPLAY_2D: drawTrack2d(); break;
             case DISPLAY_SPEED_GRAPH: drawSpeedGraph(border.a, border.b, 2.0); break;

@@ -1,5 +1,6 @@
 #include "viewer/analysis/analysis_state.h"
 
+#include "viewer/analysis/comparison_state.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
@@ -8,4 +9,5 @@ void resetAnalysisState() {
     resetDriveModel();
     setViewStateDefaults();
     clearLoadProblem();
+    comparisonState = ComparisonState{};
 }

@@ -7,13 +7,17 @@
 #include "pl/pl.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
+#include "viewer/display/comparison_commands.h"
+#include "viewer/display/comparison_menu.h"
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/frame.h"
 #include "viewer/display/menu_table.h"
 #include "viewer/display/recording_commands.h"
 #include "import/viewer_import.h"
 
 void refreshMenuStates() {
-    const MenuStates m = computeMenuStates(viewState, driveModel, animation);
+    MenuStates m = computeMenuStates(viewState, driveModel, animation);
+    addComparisonMenuStates(m, comparisonState, driveModel);
     for (const auto& [id, on] : m.enabled) plEnableMenuItem(mainWindowId, id, on);
     for (const auto& [id, on] : m.checked) plCheckMenuItem(mainWindowId, id, on);
 }
@@ -24,8 +28,12 @@ std::string windowTitle() {
                                            "%s (時間／高度）", "%s (時間／パワー）"};
     const int mode = viewState.displayMode;
     const std::string name = sjisToUtf8(fixedText(driveModel.course.name));
-    if (mode < 0 || mode > 4) return name + importedTitleSuffix();
     char buffer[512];
+    if (deltaGraphActive()) {
+        std::snprintf(buffer, sizeof buffer, "%s (距離／タイム差）", name.c_str());
+        return buffer + importedTitleSuffix();
+    }
+    if (mode < 0 || mode > 4) return name + importedTitleSuffix();
     std::snprintf(buffer, sizeof buffer, patterns[mode], name.c_str());
     return buffer + importedTitleSuffix();
 }
@@ -205,6 +213,7 @@ void selectMode(int id) {
     for (int i = 0; i < 5; ++i) {
         if (ids[i] == id) viewState.displayMode = i;
     }
+    comparisonState.deltaGraph = 0;  // a view of the view menu replaces the delta-T graph
     updateTitle();
 }
 
@@ -251,7 +260,7 @@ void handleCommand(int id) {
             plUpdate(mainWindowId);
             return;
         }
-        if (!applyStateCommand(id)) return;
+        if (!applyStateCommand(id) && !handleComparisonCommand(id)) return;
         break;
     }
     refreshMenuStates();

@@ -23,6 +23,7 @@
 #include "viewer/analysis/preference_files.h"
 #include "viewer/display/dialog_rules.h"
 #include "viewer/display/recording_commands.h"
+#include "viewer/display/lap_list_sectors.h"
 
 namespace {
 
@@ -159,6 +160,7 @@ int showLapList(QWidget* owner) {
         table->setColumnWidth(c, width);
         tableWidth += width;
     }
+    tableWidth += addSectorColumns(table, driveModel);
     // 354 x 155 dialog units, wider when the columns need it (and the screen allows).
     const int screenWidth = dialog.screen() ? dialog.screen()->availableGeometry().width() : tableWidth;
     dialog.resize(std::min(std::max(dialogUnitsX(354, metrics.averageCharWidth()), tableWidth + 4), screenWidth),

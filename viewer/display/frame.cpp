@@ -5,6 +5,7 @@
 
 #include "pl/pl.h"
 #include "viewer/analysis/view_state.h"
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/drive_extent.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/views.h"
@@ -35,7 +36,10 @@ bool inCarBlocked() {
 void applyProjection(double& a, double& b) {
     LapRecord& lap = driveModel.laps[static_cast<size_t>(driveModel.currentLap)];
     const int32_t mode = viewState.displayMode;
-    if (mode == DISPLAY_3D) {
+    if (deltaGraphActive()) {
+        const OrthoBounds o = deltaGraphProjection(a, b);
+        gluOrtho2D(o.left, o.right, o.bottom, o.top);
+    } else if (mode == DISPLAY_3D) {
         gluPerspective(FIELD_OF_VIEW_DEG, ASPECT, NEAR_KM, 3.0 * lap.viewDistance);
     } else if (mode == DISPLAY_2D) {
         const OrthoBounds o = track2dProjection(lap, viewCamera.track2d);
@@ -47,6 +51,7 @@ void applyProjection(double& a, double& b) {
 }
 
 void drawView(float factor, double a, double b) {
+    if (deltaGraphActive()) return drawDeltaGraph(a, b);
     switch (viewState.displayMode) {
     case DISPLAY_3D: drawTrack3d(factor); break;
     case DISPLAY_2D: drawTrack2d(); break;
@@ -197,6 +202,7 @@ void zoomBy(double e, double dollyStep, double zoomStep, double marginStep) {
 }  // namespace
 
 int onMouseDrag(int event, int x, int y) {
+    if (deltaGraphActive()) return 0;  // the delta-T graph has no camera
     switch (event) {
     case PL_MOUSE_DRAG_LEFT:
         dragButton1(x, y);

@@ -13,7 +13,9 @@
 #include "platform/gui/window_focus.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/preference_files.h"
+#include "viewer/analysis/comparison_state.h"
 #include "viewer/display/commands.h"
+#include "viewer/display/comparison_menu.h"
 #include "viewer/display/frame.h"
 #include "viewer/display/menu_table.h"
 #include "viewer/display/replay.h"
@@ -58,10 +60,10 @@ int main(int argc, char** argv) {
         return status == 0 ? 0 : 1;
     }
     std::vector<PlMenuRow> rows;
-    for (const MenuRow& r : viewerMenuRows()) rows.push_back({static_cast<PlMenuKind>(r.kind), r.id, r.text});
+    for (const MenuRow& r : menuRowsWithComparison()) rows.push_back({static_cast<PlMenuKind>(r.kind), r.id, r.text});
     plRegisterMenu(MENU_RESOURCE_ID, rows);
     std::vector<PlAccelerator> keys;
-    for (const AcceleratorRow& a : viewerAccelerators()) keys.push_back({a.keys, a.id});
+    for (const AcceleratorRow& a : acceleratorsWithComparison()) keys.push_back({a.keys, a.id});
     plRegisterAccelerators(MENU_RESOURCE_ID, keys);
     plRegisterIcon(ICON_RESOURCE_ID, ":/viewer/quindle.png");
     plSethinstance(nullptr, 0);
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
     if (readWindowRect(rect) == 0) plMoveWindow(mainWindowId, rect.left, rect.top, rect.width, rect.height);
     setViewStateDefaults();
     readViewPrefs(viewState);
+    readComparisonPrefs(comparisonState);
     refreshMenuStates();
     if (!path.empty()) openAndShow(path);
     else plUpdate(mainWindowId);
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
     if (plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0)
         written.push_back(writeWindowRect(rect));
     written.push_back(writeViewPrefs(viewState));
+    written.push_back(writeComparisonPrefs(comparisonState));
     for (const WriteOutcome& outcome : written)
         if (outcome.status != 0) std::fprintf(stderr, "quindle: %s\n", outcome.error.c_str());
     plExitwindow(mainWindowId);

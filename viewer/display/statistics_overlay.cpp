@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "common/duration.h"
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/statistics_lines.h"
 #include "viewer/display/view_common.h"
@@ -98,7 +99,7 @@ std::vector<StatisticsLine> statisticsLines(int height, double unscaledMinY, dou
     }
     if (viewState.showAltitudeInfo)
         addAltitudeLines(column, driveModel.lapAltitudeRange[size_t(driveModel.currentLap)], animated, unscaledMinY);
-    if (viewState.displayMode == DISPLAY_3D) {
+    if (viewState.displayMode == DISPLAY_3D && !deltaGraphActive()) {  // the delta-T graph has no heights
         const int scale = viewState.altitudeScale == 1 ? 5 : viewState.altitudeScale == 2 ? 10 : 1;
         column.add(format("高度表示スケール:%d倍", scale), WHITE);
     }

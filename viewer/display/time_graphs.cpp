@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/duration.h"
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/graph_scale.h"
 #include "viewer/display/view_common.h"
@@ -40,6 +41,7 @@ void drawGraph(int32_t mode, double a, double b, double pointFactor) {
     drawText3d(top, WHITE, float(-0.6 * a), float(scale.top), 0.0f);
     drawText3d(scale.title, WHITE, float(-0.6 * a), float(scale.top + 0.3 * b), 0.0f);
 
+    drawReferenceCurve(mode);  // under the lap's own curve
     Colour c;
     if (lap.startSample <= lap.endSample && curveColour(lap.startSample, lap, c)) {
         VertexBatch& batch = VertexBatch::begin(true);

@@ -3,6 +3,7 @@
 // no part here except for the climb colours.
 #include <GL/gl.h>
 
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/view_common.h"
 #include "viewer/display/views.h"
@@ -27,15 +28,15 @@ void addVertex2d(VertexBatch& batch, int i) {
 // The line carries its colour per vertex even when it is one colour, as in 3D.
 void drawLine2d(const LapRecord& lap, bool loop) {
     Colour c;
-    if (!colourMapColour(lap.startSample, lap, c)) return;
+    if (!trackLineColour(lap.startSample, lap, c)) return;
     VertexBatch& batch = VertexBatch::begin(true);
     batch.reserve(size_t(lap.endSample - lap.startSample + 2));
     // As in 3D: mapped, blue first, then each vertex in the colour of the sample before it.
-    const bool mapped = viewState.colourMapMode != COLOUR_MAP_NONE;
+    const bool mapped = trackLineMapped();
     Colour previous = mapped ? FIRST_VERTEX_BLUE : viewState.roadColour;
     for (int i = lap.startSample; i <= lap.endSample; ++i) {
         batch.add(pointAt(i).x, pointAt(i).z, 0.0, previous);
-        if (mapped) colourMapColour(i, lap, previous);
+        if (mapped) trackLineColour(i, lap, previous);
     }
     if (loop) batch.add(pointAt(lap.startSample).x, pointAt(lap.startSample).z, 0.0, previous);
     batch.draw(GL_LINE_STRIP, &previous);
@@ -64,6 +65,7 @@ void drawTrack2d() {
     glPushMatrix();
     applyTrack2dCamera();
     glLineWidth(2.0f);
+    drawReference2d();  // under the lap's own line
     drawLine2d(lap, loop);
     if (anyCornerLabels()) drawApices2d(lap);
     if (viewState.showGpsPoints) {

@@ -4,6 +4,7 @@
 // behind the curtain and the line, and without them they are always on top.
 #include <GL/gl.h>
 
+#include "viewer/display/comparison_views.h"
 #include "viewer/display/gl_text.h"
 #include "viewer/display/view_common.h"
 #include "viewer/display/views.h"
@@ -93,18 +94,18 @@ void drawCurtain(const Scene& s) {
 
 void drawTrackLine(const Scene& s) {
     Colour c;
-    if (!colourMapColour(s.lap.startSample, s.lap, c)) return;  // a map mode without a line
+    if (!trackLineColour(s.lap.startSample, s.lap, c)) return;  // a map mode without a line
     glLineWidth(2.0f);
     VertexBatch& batch = VertexBatch::begin(true);
     batch.reserve(size_t(sampleCount(s) + 1));
     // Mapped, the colour of a sample takes effect from the next vertex on:
     // the first vertex is blue, every later one has the colour of the sample
     // before it.
-    const bool mapped = viewState.colourMapMode != COLOUR_MAP_NONE;
+    const bool mapped = trackLineMapped();
     Colour previous = mapped ? FIRST_VERTEX_BLUE : viewState.roadColour;
     for (int i = s.lap.startSample; i <= s.lap.endSample; ++i) {
         addVertex(batch, s, i, previous);
-        if (mapped) colourMapColour(i, s.lap, previous);
+        if (mapped) trackLineColour(i, s.lap, previous);
     }
     if (s.loop) addVertex(batch, s, s.lap.startSample, previous);
     batch.draw(GL_LINE_STRIP, &previous);
@@ -159,6 +160,7 @@ void drawTrack3d(float altitudeFactor) {
     if (viewState.showGrid) drawGrid(s);
     if (viewState.showOrigin) drawOriginAxes(s);
     if (viewState.showTrackAltitude) drawCurtain(s);
+    drawReference3d(altitudeFactor);  // under the lap's own line where both take the same line
     drawTrackLine(s);
     glDisable(GL_DEPTH_TEST);
     if (anyCornerLabels()) drawCornerApices(s);
