@@ -42,7 +42,7 @@ std::string candidateName(const std::string& base, int32_t counter) {
     return base + suffix;
 }
 
-bool writeBlocks(std::FILE* file, const DriveLogContent& content) {
+bool writeBlocks(std::FILE* file, const DriveLogParts& content) {
     const uint8_t trailer[4] = {0, 0, 0, 0};
     return writeRecord(file, content.sampleCount) &&
            writeRecords(file, content.samples, static_cast<size_t>(content.sampleCount)) &&
@@ -90,7 +90,7 @@ DriveLogResult writeDriveLog(const Course& image) {
     return result;
 }
 
-DriveLogResult writeDriveLogContent(const DriveLogContent& content, const std::string& dateText,
+DriveLogResult writeDriveLogContent(const DriveLogParts& content, const std::string& dateText,
                                     int32_t& counter) {
     DriveLogResult result;
     if (content.passes.passCount <= 0 || content.sampleCount <= 0 || content.samples == nullptr)

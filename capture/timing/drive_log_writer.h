@@ -34,13 +34,13 @@ std::string driveLogFolderProblem();
 
 // The same file from any content (a recovered journal): named after
 // `dateText` ("20YYMMDD") with the first free number from `counter` on.
-struct DriveLogContent {
+struct DriveLogParts {
     const LogSample* samples = nullptr;
     int32_t sampleCount = 0;
     PassLog passes;
     Course course;
 };
-DriveLogResult writeDriveLogContent(const DriveLogContent& content, const std::string& dateText,
+DriveLogResult writeDriveLogContent(const DriveLogParts& content, const std::string& dateText,
                                     int32_t& counter);
 // "20YYMMDD" of the local date now.
 std::string todayDateText();

@@ -114,7 +114,7 @@ JournalRecovery convert(const std::string& path, int fd) {
     }
     const std::string date = isDateText(content.header.dateText) ? content.header.dateText : todayDateText();
     int32_t counter = 0;
-    const DriveLogContent log{content.samples.data(), result.sampleCount, content.passes, content.course};
+    const DriveLogParts log{content.samples.data(), result.sampleCount, content.passes, content.course};
     const DriveLogResult written = writeDriveLogContent(log, date, counter);
     if (written.status != DRIVE_LOG_WRITTEN) {
         result.status = JournalRecoveryStatus::FAILED;

@@ -175,8 +175,7 @@ TEST_F(CaptureChainTest, RetimingTheDriveLogGivesTheLivePasses) {
         SCOPED_TRACE(interpolate ? "interpolated" : "at the check");
         interpolatePassTime = interpolate ? 1 : 0;
         fakeTickMs = 100000;
-        samplesExpected = linesWritten = 0;
-        linesSeen = 0;
+        samplesExpected = 0;
         resetGeodesyState();  // a fresh program: no segment from the last run's final fix
         ASSERT_EQ(startMeasuring(), START_OK);
         second(POINT_LAT + 0.01, POINT_LON);
