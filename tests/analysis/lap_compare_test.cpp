@@ -53,6 +53,15 @@ void slowDown(std::vector<LogSample>& samples, int lap, double fromMs, double st
     }
 }
 
+// The passes moved with edited samples, as a recorder would have logged them.
+void passesAtMarks(samplelog::BuiltDriveLog& log) {
+    log.passLog.passCount = 0;
+    for (size_t i = 1; i < log.samples.size(); ++i) {
+        if (log.samples[i].lapMark != 0 && log.samples[i - 1].lapMark == 0 && log.passLog.passCount < PASS_LOG_CAPACITY)
+            log.passLog.passTicks[log.passLog.passCount++] = log.samples[i].tick;
+    }
+}
+
 // Analyses `laps` laps of Tianma sampled every `periodMs`; `change` edits the samples first.
 DriveModel tianmaDrive(int laps, int32_t periodMs, void (*change)(std::vector<LogSample>&) = nullptr) {
     samplelog::DriveLogPlan plan;
@@ -60,7 +69,10 @@ DriveModel tianmaDrive(int laps, int32_t periodMs, void (*change)(std::vector<Lo
     plan.periodMs = periodMs;
     samplelog::BuiltDriveLog log = samplelog::buildDriveLog(tianma(), plan);
     EXPECT_TRUE(log.error.empty()) << log.error;
-    if (change) change(log.samples);
+    if (change) {
+        change(log.samples);
+        passesAtMarks(log);
+    }
     resetAnalysisState();
     installDrive(DriveLogImage{log.samples, log.passLog, log.course, true});
     EXPECT_EQ(analyseDrive(), ANALYSE_OK);
@@ -227,6 +239,7 @@ TEST(GpdtoolCompare, DeltaRowsSectorTableAndMissingLaps) {
     samplelog::DriveLogPlan plan;
     samplelog::BuiltDriveLog log = samplelog::buildDriveLog(tianma(), plan);
     slowDown(log.samples, 1, 20000, 4000, 1.5);
+    passesAtMarks(log);
     const std::string path = dir.file("slow.gpd");
     writeFile(path, driveLogBytes(DriveLogImage{log.samples, log.passLog, log.course, true}));
 

@@ -75,6 +75,15 @@ LapTrace traceLap(const DriveModel& drive, int lap) {
     // to the lap's distance and its time to the lap time.
     const bool closed = drive.course.courseType == COURSE_LOOP && r.endSample + 1 < drive.sampleCount;
     if (closed) b.add(r.endSample + 1, std::max(r.distanceKm, acceptedKm));
+    // The lap list times a lap between its passes when the pass log has them;
+    // the marked samples lag their passes by up to a sampling period. The
+    // trace is stretched to that time, so its end is the lap list's time.
+    const double sampledMs = trace.timeMs.back();
+    if (r.lapTimeMs > 0 && sampledMs > 0.0 && sampledMs != double(r.lapTimeMs)) {
+        const double scale = double(r.lapTimeMs) / sampledMs;
+        for (double& t : trace.timeMs) t *= scale;
+        trace.timeMs.back() = double(r.lapTimeMs);
+    }
     return trace;
 }
 
