@@ -200,12 +200,7 @@ RecordingResult readCsvLog(std::string_view text) {
     RecordingResult result;
     result.recording.format = RecordingFormat::Csv;
     CsvReader reader(result);
-    import_text::LineReader lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-        if (!reader.line(line, lines.number())) return result;
-    }
-    result.ok = reader.finish(lines.number());
+    result.ok = import_text::readAllLines(reader, text);
     return result;
 }
 

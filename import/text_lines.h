@@ -32,6 +32,18 @@ private:
     int number_ = 0;
 };
 
+// Hands every line of `text` to `reader.line(line, number)` until one is
+// refused; then `reader.finish(lastNumber)` says whether the whole text was good.
+template <typename Reader>
+bool readAllLines(Reader& reader, std::string_view text) {
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (!reader.line(line, lines.number())) return false;
+    }
+    return reader.finish(lines.number());
+}
+
 inline std::string_view trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);

@@ -132,11 +132,6 @@ RecordingResult readVboFile(std::string_view text) {
     result.recording.clock = RecordingClock::SecondsOfDay;
     result.recording.fixes.reserve(text.size() / 100);
     VboReader reader(result);
-    import_text::LineReader lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-        if (!reader.line(line, lines.number())) return result;
-    }
-    result.ok = reader.finish(lines.number());
+    result.ok = import_text::readAllLines(reader, text);
     return result;
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <sstream>
 #include <unistd.h>
@@ -48,6 +49,26 @@ protected:
         const std::string path = dir / file;
         writeFile(path, &c, sizeof c);
         return path;
+    }
+    // gps-sim driving three laps of a 40 m circle at 36 km/h, twice real
+    // speed, 10 fixes a second, and velmora.pref on its port (100 ms
+    // sampling); returns the course file with its point on the circle's east.
+    // 25 s laps, 12.6 s at twice the speed: longer than the 10 s a point is
+    // held after a pass, so the east point is passed three times.
+    static constexpr double CIRCLE_LAT = 43.8, CIRCLE_LON = -88.0, CIRCLE_RADIUS_M = 40.0;
+    std::string simPort;  // the device gps-sim drives
+    std::string startCircleDrive(std::unique_ptr<ChildProcess>& sim) {
+        const double pointLon =
+            CIRCLE_LON + CIRCLE_RADIUS_M / (111320.0 * std::cos(CIRCLE_LAT * std::numbers::pi / 180.0));
+        char centre[96], point[64];
+        std::snprintf(centre, sizeof centre, "%.8f,%.8f,%.1f", CIRCLE_LAT, CIRCLE_LON, CIRCLE_RADIUS_M);
+        std::snprintf(point, sizeof point, "%.8f,%.8f", CIRCLE_LAT, pointLon);
+        sim = std::make_unique<ChildProcess>(std::vector<std::string>{
+            std::string(BIN_DIR) + "/gps-sim", "loop", "--circle", centre, "--speed", "36", "--laps", "3", "--rate",
+            "10", "--speedup", "2", "--point", point, "--truth", dir / "truth.txt", "--open-timeout", "30"});
+        EXPECT_TRUE(sim->readLine(simPort, 20000)) << "gps-sim printed no device";
+        writeSettings(simPort, 100);
+        return writeCourse("circle.gps", "circle", CIRCLE_LAT, pointLon);
     }
     // velmora.pref beside the copy: autoStart on, the GPS port on `port`.
     void writeSettings(const std::string& port, int32_t samplingPeriodMs = 1000) {
@@ -130,22 +151,13 @@ TEST_F(VelmoraProcess, HandOverIsIgnoredWhileMeasuring) {
 // started with a course on the circle and autoStart, counts the passes, is
 // ended with SIGTERM and leaves a drive log gpdtool reads and its settings.
 TEST_F(VelmoraProcess, SimulatedLapsAreCountedAndTheRunIsWrittenAtSigterm) {
-    constexpr double LAT = 43.8, LON = -88.0, RADIUS_M = 40.0, SPEEDUP = 2.0, RATE_HZ = 10.0;
-    const double pointLon = LON + RADIUS_M / (111320.0 * std::cos(LAT * std::numbers::pi / 180.0));
-    char centre[96], point[64];
-    std::snprintf(centre, sizeof centre, "%.8f,%.8f,%.1f", LAT, LON, RADIUS_M);
-    std::snprintf(point, sizeof point, "%.8f,%.8f", LAT, pointLon);
-    // 25 s laps at 36 km/h, 12.6 s at twice the speed: longer than the 10 s
-    // a point is held after a pass. The east point is passed three times.
-    ChildProcess sim({std::string(BIN_DIR) + "/gps-sim", "loop", "--circle", centre, "--speed", "36", "--laps",
-                      "3", "--rate", "10", "--speedup", "2", "--point", point, "--truth", dir / "truth.txt",
-                      "--open-timeout", "30"});
-    std::string port;
-    ASSERT_TRUE(sim.readLine(port, 20000)) << "gps-sim printed no device";
-    writeSettings(port, 100);
+    constexpr double SPEEDUP = 2.0, RATE_HZ = 10.0;
+    std::unique_ptr<ChildProcess> simProcess;
+    const std::string course = startCircleDrive(simProcess);
+    ChildProcess& sim = *simProcess;
     const auto prefBefore = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
     std::filesystem::last_write_time(dir / "velmora.pref", prefBefore);
-    ChildProcess velmora({program, writeCourse("circle.gps", "circle", LAT, pointLon)});
+    ChildProcess velmora({program, course});
     ASSERT_EQ(sim.wait(120000), 0) << "gps-sim did not finish";
     velmora.signal(SIGTERM);
     ASSERT_EQ(velmora.wait(30000), 0);
@@ -184,7 +196,7 @@ TEST_F(VelmoraProcess, SimulatedLapsAreCountedAndTheRunIsWrittenAtSigterm) {
     std::memcpy(&gps, pref.data() + sizeof saved, sizeof gps);
     EXPECT_EQ(saved.autoStart, 1);
     EXPECT_EQ(saved.samplingPeriodMs, 100);
-    EXPECT_EQ(std::string(gps.portName), port);
+    EXPECT_EQ(std::string(gps.portName), simPort);
 }
 
 // A laptop shutting down sends SIGTERM: velmora ends within 5 s without any
@@ -274,18 +286,8 @@ TEST_F(VelmoraProcess, SigtermWithAnUnsavedCourseAndADialogOpenEndsAtOnceWriting
 // journal into a drive log and names it; the passes before the kill are
 // there, and the samples up to at most a second (and a period) before it.
 TEST_F(VelmoraProcess, RunKilledMidwayIsRecoveredAndNamedAtTheNextStart) {
-    constexpr double LAT = 43.8, LON = -88.0, RADIUS_M = 40.0;
-    const double pointLon = LON + RADIUS_M / (111320.0 * std::cos(LAT * std::numbers::pi / 180.0));
-    char centre[96], point[64];
-    std::snprintf(centre, sizeof centre, "%.8f,%.8f,%.1f", LAT, LON, RADIUS_M);
-    std::snprintf(point, sizeof point, "%.8f,%.8f", LAT, pointLon);
-    ChildProcess sim({std::string(BIN_DIR) + "/gps-sim", "loop", "--circle", centre, "--speed", "36", "--laps",
-                      "3", "--rate", "10", "--speedup", "2", "--point", point, "--truth", dir / "truth.txt",
-                      "--open-timeout", "30"});
-    std::string port;
-    ASSERT_TRUE(sim.readLine(port, 20000)) << "gps-sim printed no device";
-    writeSettings(port, 100);
-    ChildProcess velmora({program, writeCourse("circle.gps", "circle", LAT, pointLon)});
+    std::unique_ptr<ChildProcess> sim;
+    ChildProcess velmora({program, startCircleDrive(sim)});
     const std::vector<std::string> before = linesUntil(velmora, "panel 1016: 1", 60000);
     ASSERT_TRUE(has(before, "panel 1016: 1")) << "one lap before the kill";
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
