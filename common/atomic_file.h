@@ -31,7 +31,7 @@ struct FileWriteResult {
 struct WriteOutcome {
     int status = 0;
     std::string error;
-    operator int() const { return status; }  // NOLINT: the int status is the design's result
+    operator int() const { return status; }  // NOLINT: callers compare the int status
 };
 
 // `write` puts the whole content into the open file and returns false on any

@@ -152,7 +152,7 @@ TEST_F(CaptureWindowStates, FailedOrAbandonedStartStaysIdle) {
     QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(readerRunning.load(), 0);
     ASSERT_EQ(errors.size(), 1u);
-    // The design's words, then the reason on a line of its own.
+    // The program's own message, then the reason on a line of its own.
     EXPECT_EQ(errors[0].text.section('\n', 0, 0), "GPS接続ポートが使用できませんでした。");
     EXPECT_TRUE(errors[0].text.section('\n', 1).contains("見つかりません")) << errors[0].text.toStdString();
     EXPECT_EQ(errors[0].caption, "警告");

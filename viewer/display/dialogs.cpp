@@ -151,7 +151,7 @@ int showLapList(QWidget* owner) {
         }
     }
     table->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
-    // The design's widths are the least: a column grows to its widest text
+    // The classic widths are the least: a column grows to its widest text
     // rather than cutting a lap time short.
     int tableWidth = 2 * table->frameWidth();
     for (int c = 0; c < LAP_LIST_COLUMNS; ++c) {
