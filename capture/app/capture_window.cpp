@@ -487,6 +487,7 @@ void CaptureWindow::shutdown() {
     const FileWriteResult timing = savePassTimeOption();
     if (timing.status != FileWriteStatus::WRITTEN)
         tellError(q("設定ファイルを保存できませんでした。\n") + QString::fromStdString(timing.error), q("エラー"));
+    if (displayLost_) return;
     destroyFlashWindow();
     stopCues();
 }

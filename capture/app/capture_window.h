@@ -60,6 +60,9 @@ public:
     // unsaved course beside the program under a new name, and a drive log
     // the log folder refuses into the home or temporary folder.
     void endWithoutQuestions();
+    // The X server went away (Qt then ends the process from inside its event
+    // loop): the same quiet shutdown, run from the exit, touching no window.
+    void endAfterDisplayLost();
 
     // Sizes the recorder's buffer from the settings; a capacity the settings
     // could not have (reduced, or no buffer at all) is told in a message box
@@ -127,5 +130,6 @@ private:
     bool shutDown_ = false;
     bool closing_ = false;
     bool quiet_ = false;      // ending on a signal: no question any more
+    bool displayLost_ = false;  // no X server any more: no window may be touched
     DriveLogResult heldLog_;  // the failure of the run held in memory
 };

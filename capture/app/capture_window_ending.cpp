@@ -67,6 +67,13 @@ void CaptureWindow::endWithoutQuestions() {
     QCoreApplication::exit(0);
 }
 
+void CaptureWindow::endAfterDisplayLost() {
+    quiet_ = true;
+    closing_ = true;
+    displayLost_ = true;
+    shutdown();
+}
+
 int CaptureWindow::askSave(const QString& text) {
     if (quiet_) return QMessageBox::Cancel;
     const int answer = prompts_.askSave(text);

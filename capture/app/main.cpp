@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@
 #include "platform/gui/window_focus.h"
 
 namespace {
+
+// The window while its message loop may run. Qt ends the process with exit()
+// when the X server goes away (the display unplugged, the session's X server
+// killed); the handler below still writes the run and the settings then.
+CaptureWindow* runningWindow = nullptr;
+
+void endAtExit() {
+    if (runningWindow != nullptr) runningWindow->endAfterDisplayLost();
+}
 
 // What became of the journals a killed or crashed run left behind, in the
 // driver's words; "" when there were none.
@@ -140,7 +150,10 @@ int main(int argc, char** argv) {
     window.showCoursePointsOnPanel(currentCourse());
     window.showPointDistances();
 
+    runningWindow = &window;
+    std::atexit(endAtExit);
     const int code = QApplication::exec();
     window.shutdown();
+    runningWindow = nullptr;
     return code;
 }

@@ -22,6 +22,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
 #include "tests/support/private_program.h"
+#include "tests/support/private_x_server.h"
 #include "tests/support/pty.h"
 #include "tests/support/recorded_drive.h"
 #include "tests/support/temp_dir.h"
@@ -323,6 +324,43 @@ TEST_F(VelmoraProcess, RunKilledMidwayIsRecoveredAndNamedAtTheNextStart) {
     EXPECT_LE(static_cast<int32_t>(last.tick - killMs), 0);
     EXPECT_GE(static_cast<int32_t>(last.tick - killMs), -(1000 + 100 + 200)) << "at most a second lost";
     EXPECT_GE(n, static_cast<int32_t>((last.tick - first.tick) / 100)) << "no sample missing in between";
+}
+
+
+// The X server goes away mid-run (a display unplugged, the session's server
+// killed): Qt ends the program at once, and the run, the settings and no
+// question in between are still written on the way out.
+TEST_F(VelmoraProcess, XServerGoneMidRunStillWritesTheRunAndTheSettings) {
+    auto x = std::make_unique<PrivateXServer>();
+    if (x->display().empty()) GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup installs them)";
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    ::setenv("DISPLAY", x->display().c_str(), 1);
+    ::setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);  // Qt's X caches stay to the end
+    std::unique_ptr<ChildProcess> sim;
+    const std::string course = startCircleDrive(sim);
+    std::filesystem::remove(dir / "velmora.pref");
+    writeSettings(simPort, 100);
+    const auto prefBefore = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(dir / "velmora.pref", prefBefore);
+    ChildProcess velmora({program, course}, /*withStderr=*/true);
+    const std::vector<std::string> before = linesUntil(velmora, "panel 1016: 1", 60000);
+    ASSERT_TRUE(has(before, "panel 1016: 1")) << "one lap before the X server goes";
+    x.reset();
+    EXPECT_EQ(velmora.wait(30000), 1) << "Qt's own end on a lost display";
+
+    std::vector<std::filesystem::path> logs;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path() / "log")) logs.push_back(e.path());
+    ASSERT_EQ(logs.size(), 1u) << "the drive log and no journal left";
+    EXPECT_EQ(logs[0].extension(), ".gpd");
+    const std::string image = readFile(logs[0]);
+    int32_t n = 0;
+    ASSERT_GE(image.size(), 4u);
+    std::memcpy(&n, image.data(), 4);
+    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
+    PassLog log;
+    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
+    EXPECT_GE(log.passCount, 2);
+    EXPECT_GT(std::filesystem::last_write_time(dir / "velmora.pref"), prefBefore) << "settings written";
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "tests/support/child_process.h"
 #include "tests/support/eventually.h"
@@ -169,6 +171,30 @@ TEST_F(QuindleProcess, AnErrorBoxThatOutlivesTheSecondLaunchLeavesTheViewerRunni
     ::setenv("DISPLAY", testDisplay.c_str(), 1);
     viewer.signal(SIGTERM);
     EXPECT_EQ(viewer.wait(30000), 0);
+}
+
+
+// The X server goes away under the viewer: Qt ends it at once, and the view
+// chosen by key (the 2D view, mode 1 in the file) is still written on the way out.
+TEST_F(QuindleProcess, XServerGoneStillWritesTheViewPreferences) {
+    auto x = std::make_unique<PrivateXServer>();
+    if (x->display().empty()) GTEST_SKIP() << "needs Xvfb and xdotool (scripts/setup installs them)";
+    const std::string log = writeSampleLog(dir / "first.gpd", tianmaLog(2));
+    const std::string testDisplay = std::getenv("DISPLAY");
+    ::setenv("DISPLAY", x->display().c_str(), 1);
+    ChildProcess viewer({program, log}, /*withStderr=*/true);
+    ::setenv("DISPLAY", testDisplay.c_str(), 1);
+    ASSERT_TRUE(x->shows("天馬サーキット (3次元表示）"));
+    x->xdotool("key F2");
+    ASSERT_TRUE(seen(viewer, "title: 天馬サーキット (2次元表示）"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "quindle.pref"));
+    x.reset();
+    EXPECT_EQ(viewer.wait(30000), 1) << "Qt's own end on a lost display";
+    const std::string pref = readFile(dir / "quindle.pref");
+    ASSERT_EQ(pref.size(), 184u);
+    int32_t mode = -1;
+    std::memcpy(&mode, pref.data(), sizeof mode);
+    EXPECT_EQ(mode, 1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,25 @@ int onCommand(void*, unsigned, uintptr_t wParam, intptr_t) {
 }
 
 void onDrop(const char* path) { openAndShow(path); }
+
+// The user is not bothered with a box at exit, but a lost preference is told.
+void writePreferences(bool withWindowRect) {
+    std::vector<WriteOutcome> written;
+    WindowRect rect;
+    if (withWindowRect && plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0)
+        written.push_back(writeWindowRect(rect));
+    written.push_back(writeViewPrefs(viewState));
+    written.push_back(writeComparisonPrefs(comparisonState));
+    for (const WriteOutcome& outcome : written)
+        if (outcome.status != 0) std::fprintf(stderr, "quindle: %s\n", outcome.error.c_str());
+}
+
+// Qt ends the process with exit() when the X server goes away; the view
+// settings are still written then (the window, gone with the display, is not asked).
+bool loopRunning = false;
+void writePreferencesAtExit() {
+    if (loopRunning) writePreferences(false);
+}
 
 int onKeyDown(int key) {
     if (key == 27) {
@@ -99,16 +119,12 @@ int main(int argc, char** argv) {
     refreshMenuStates();
     if (!path.empty()) openAndShow(path);
     else plUpdate(mainWindowId);
+    loopRunning = true;
+    std::atexit(writePreferencesAtExit);
     while (plGetwinexit(mainWindowId) == 0) plWaitEvents(mainWindowId, -1);
+    loopRunning = false;
     stopAnimation();
-    // The user is not bothered with a box at exit, but a lost preference is told.
-    std::vector<WriteOutcome> written;
-    if (plGetWindowRect(mainWindowId, &rect.left, &rect.top, &rect.width, &rect.height) == 0)
-        written.push_back(writeWindowRect(rect));
-    written.push_back(writeViewPrefs(viewState));
-    written.push_back(writeComparisonPrefs(comparisonState));
-    for (const WriteOutcome& outcome : written)
-        if (outcome.status != 0) std::fprintf(stderr, "quindle: %s\n", outcome.error.c_str());
+    writePreferences(true);
     plExitwindow(mainWindowId);
     return 0;
 }
