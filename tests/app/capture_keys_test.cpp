@@ -16,6 +16,17 @@
 
 namespace {
 
+// A sanitized build starting while the rest of the suite runs on two cores
+// can take its time to show its window.
+constexpr int STARTUP_MS = 60000;
+
+// What the program printed so far, for a failure message.
+std::string said(ChildProcess& p) {
+    std::string text;
+    for (std::string line; p.readLine(line, 200);) text += line + "\n";
+    return text;
+}
+
 // velmora.pref beside the copy, the GPS port on `port`, no voice.
 void writeSettings(const TempDir& dir, const std::string& port) {
     CaptureSettings s;
@@ -41,7 +52,7 @@ TEST(VelmoraKeys, CtrlPAndReturnNameTheCourseAndStartTheMeasurementWithoutAWindo
     ::setenv("DISPLAY", x.display().c_str(), 1);  // this process opens no window itself
     ::setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
     ChildProcess velmora({program}, /*withStderr=*/true);
-    ASSERT_TRUE(x.shows("Velmora")) << x.titles();
+    ASSERT_TRUE(x.shows("Velmora", STARTUP_MS)) << x.titles() << said(velmora);
 
     x.xdotool("key ctrl+p");  // 計測開始 on a course without a name asks for one
     ASSERT_TRUE(x.shows("コース名の設定")) << "Ctrl+P did not reach the frame: " << x.titles();
@@ -65,7 +76,7 @@ TEST(VelmoraKeys, AnErrorBoxThatOutlivesTheSecondLaunchLeavesTheProgramRunning) 
     ::setenv("DISPLAY", x.display().c_str(), 1);
     ::setenv("ASAN_OPTIONS", "detect_leaks=0:abort_on_error=1", 1);
     ChildProcess velmora({program}, /*withStderr=*/true);
-    ASSERT_TRUE(x.shows("Velmora")) << x.titles();
+    ASSERT_TRUE(x.shows("Velmora", STARTUP_MS)) << x.titles() << said(velmora);
     ASSERT_TRUE(eventually([&] { return std::filesystem::exists(dir.path() / "tmp" / "VELMORA"); }, 30000));
     runToEnd({program, dir / "missing.gps"}, true);  // returns after its wait, the box still open
     ASSERT_TRUE(x.shows("エラー")) << x.titles();
