@@ -20,6 +20,7 @@
 #include "capture/timing/capture_settings.h"
 #include "common/records.h"
 #include "tests/support/child_process.h"
+#include "tests/support/drive_log_file.h"
 #include "tests/support/eventually.h"
 #include "tests/support/private_program.h"
 #include "tests/support/private_x_server.h"
@@ -307,17 +308,11 @@ TEST_F(VelmoraProcess, RunKilledMidwayIsRecoveredAndNamedAtTheNextStart) {
     next.signal(SIGTERM);
     EXPECT_EQ(next.wait(30000), 0);
     ASSERT_FALSE(recovered.empty()) << "the driver is told:\n" << said;
-    const std::string image = readFile(recovered);
-    int32_t n = 0;
-    ASSERT_GE(image.size(), 4u) << recovered;
-    std::memcpy(&n, image.data(), 4);
-    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
-    PassLog log;
-    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
-    EXPECT_GE(log.passCount, 2);
-    LogSample first, last;
-    std::memcpy(&first, image.data() + 4, sizeof first);
-    std::memcpy(&last, image.data() + 4 + 40L * (n - 1), sizeof last);
+    const DriveLogFile log = readDriveLogFile(recovered);
+    ASSERT_TRUE(log.whole) << recovered;
+    EXPECT_GE(log.passes.passCount, 2);
+    const LogSample first = log.samples.front(), last = log.samples.back();
+    const auto n = static_cast<int32_t>(log.samples.size());
     // Ticks are the monotonic clock in milliseconds, the same in every process.
     const auto killMs = static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(killed.time_since_epoch()).count());
@@ -352,14 +347,9 @@ TEST_F(VelmoraProcess, XServerGoneMidRunStillWritesTheRunAndTheSettings) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path() / "log")) logs.push_back(e.path());
     ASSERT_EQ(logs.size(), 1u) << "the drive log and no journal left";
     EXPECT_EQ(logs[0].extension(), ".gpd");
-    const std::string image = readFile(logs[0]);
-    int32_t n = 0;
-    ASSERT_GE(image.size(), 4u);
-    std::memcpy(&n, image.data(), 4);
-    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
-    PassLog log;
-    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
-    EXPECT_GE(log.passCount, 2);
+    const DriveLogFile log = readDriveLogFile(logs[0]);
+    ASSERT_TRUE(log.whole) << logs[0];
+    EXPECT_GE(log.passes.passCount, 2);
     EXPECT_GT(std::filesystem::last_write_time(dir / "velmora.pref"), prefBefore) << "settings written";
 }
 

@@ -10,6 +10,7 @@
 
 #include "capture/gps/geodesy.h"
 #include "platform/tick.h"
+#include "tests/support/drive_log_file.h"
 #include "tests/support/recorded_drive.h"
 
 namespace {
@@ -214,20 +215,14 @@ TEST_F(EndToEndTest, RunKilledMidwayIsRecoveredAtTheNextStart) {
     }
     EXPECT_EQ(next.wait(10000), 1);
     ASSERT_FALSE(recovered.empty()) << all;
-    const std::string image = readFile(recovered);
-    int32_t n = 0;
-    ASSERT_GE(image.size(), 4u);
-    std::memcpy(&n, image.data(), 4);
-    ASSERT_EQ(static_cast<long>(image.size()), driveLogSize(n));
-    PassLog log;
-    std::memcpy(&log, image.data() + driveLogPassLogOffset(n), sizeof log);
-    ASSERT_GE(log.passCount, 3);
-    for (size_t i = 0; i < printed.size(); ++i) EXPECT_EQ(log.passTicks[i], printed[i]) << i;
-    LogSample last;
-    std::memcpy(&last, image.data() + 4 + 40L * (n - 1), sizeof last);
+    const DriveLogFile log = readDriveLogFile(recovered);
+    ASSERT_TRUE(log.whole) << recovered;
+    ASSERT_GE(log.passes.passCount, 3);
+    for (size_t i = 0; i < printed.size(); ++i) EXPECT_EQ(log.passes.passTicks[i], printed[i]) << i;
+    const LogSample last = log.samples.back();
     EXPECT_LE(static_cast<int32_t>(last.tick - killMs), 0);
     EXPECT_GE(static_cast<int32_t>(last.tick - killMs), -(1000 + 100 + 200)) << "at most a second lost";
-    EXPECT_EQ(std::memcmp(image.data() + driveLogCourseOffset(n), &c, sizeof c), 0);
+    EXPECT_EQ(std::memcmp(&log.course, &c, sizeof c), 0);
     for (const auto& entry : std::filesystem::directory_iterator(logDir))
         EXPECT_NE(entry.path().extension(), ".journal") << "recovered journals are removed";
 }

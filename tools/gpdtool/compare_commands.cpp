@@ -1,11 +1,11 @@
 #include "tools/gpdtool/compare_commands.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/gpdtool/cli.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/lap_alignment.h"
@@ -14,8 +14,10 @@
 
 namespace {
 
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
+using gpdtool::EXIT_FAILED;
+using gpdtool::EXIT_USAGE;
+using gpdtool::fail;
+
 
 int usage() {
     std::fputs(
@@ -26,26 +28,10 @@ int usage() {
     return EXIT_USAGE;
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "gpdtool: %s\n", message.c_str());
-    return EXIT_FAILED;
-}
-
-bool parseInt(const std::string& text, int& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size();
-}
-
-int load(const std::string& path) {
-    setViewStateDefaults();
-    if (loadDriveLog(path) != LOAD_OK) return fail(path + ": " + loadProblemText(lastLoadProblem()));
-    return 0;
-}
-
 // Lap number `text` (from 1) of the loaded drive as a lap index, or -1 with the message printed.
 int lapIndexOf(const std::string& text) {
     int lap = 0;
-    if (!parseInt(text, lap)) return fail("lap must be a number: " + text), -1;
+    if (!gpdtool::parseWhole(text, lap)) return fail("lap must be a number: " + text), -1;
     if (lap < 1 || lap > driveModel.lapCount) {
         fail("lap " + text + " does not exist (the log has " + std::to_string(driveModel.lapCount) + " laps)");
         return -1;
@@ -56,7 +42,7 @@ int lapIndexOf(const std::string& text) {
 
 int runCompare(const std::vector<std::string>& args) {
     if (args.size() != 4) return usage();
-    if (int status = load(args[1]); status != 0) return status;
+    if (int status = gpdtool::loadWithDefaults(args[1]); status != 0) return status;
     const int lap = lapIndexOf(args[2]);
     if (lap < 0) return EXIT_FAILED;
     const int reference = lapIndexOf(args[3]);
@@ -120,7 +106,7 @@ int runSectors(const std::vector<std::string>& args) {
             corners = true;
         } else if (args[i] == "--sectors" || args[i].rfind("--sectors=", 0) == 0) {
             const std::string value = args[i] == "--sectors" ? (i + 1 < args.size() ? args[++i] : "") : args[i].substr(10);
-            if (!parseInt(value, count) || count < MIN_SECTOR_COUNT || count > MAX_SECTOR_COUNT)
+            if (!gpdtool::parseWhole(value, count) || count < MIN_SECTOR_COUNT || count > MAX_SECTOR_COUNT)
                 return fail("--sectors must be a number from 2 to 10: " + value);
         } else if (!args[i].empty() && args[i][0] == '-') {
             return usage();
@@ -129,7 +115,7 @@ int runSectors(const std::vector<std::string>& args) {
         }
     }
     if (positional.size() != 1) return usage();
-    if (int status = load(positional[0]); status != 0) return status;
+    if (int status = gpdtool::loadWithDefaults(positional[0]); status != 0) return status;
     const int best = bestValidLap(driveModel);
     if (best < 0) return fail(positional[0] + ": no complete lap");
     const std::vector<double> splits =

@@ -14,7 +14,6 @@
 // Power figures use --weight when given, else the weight stored in
 // "quindle.pref" beside this program (where the viewer keeps it when both are
 // installed together), else the viewer's default of 1567 kg.
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -32,10 +31,14 @@
 #include "viewer/analysis/preference_files.h"
 #include "viewer/analysis/view_state.h"
 
+#include "tools/gpdtool/cli.h"
+
 namespace {
 
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
+using gpdtool::EXIT_FAILED;
+using gpdtool::EXIT_USAGE;
+using gpdtool::fail;
+
 
 struct Arguments {
     std::vector<std::string> positional;  // command, LOG, ...
@@ -61,11 +64,6 @@ int usage() {
         "closest approach between two samples.\n",
         stderr);
     return EXIT_USAGE;
-}
-
-int fail(const std::string& message) {
-    std::fprintf(stderr, "gpdtool: %s\n", message.c_str());
-    return EXIT_FAILED;
 }
 
 bool parseArguments(int argc, char** argv, Arguments& args) {
@@ -152,15 +150,10 @@ int runLaps(const Arguments& args) {
     return 0;
 }
 
-bool parseLapNumber(const std::string& text, int& lap) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lap);
-    return error == std::errc{} && end == text.data() + text.size();
-}
-
 int runCsv(const Arguments& args) {
     if (args.positional.size() < 3 || args.positional.size() > 4) return usage();
     int lap = 0;
-    if (!parseLapNumber(args.positional[2], lap)) return fail("lap must be a number: " + args.positional[2]);
+    if (!gpdtool::parseWhole(args.positional[2], lap)) return fail("lap must be a number: " + args.positional[2]);
     if (lap < 1 || lap > driveModel.lapCount) {
         return fail("lap " + args.positional[2] + " out of range (the log has " +
                     std::to_string(driveModel.lapCount) + " laps)");

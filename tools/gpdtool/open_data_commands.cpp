@@ -8,7 +8,6 @@
 //   or as a KML line coloured by speed with the lap time in its name.
 #include "tools/gpdtool/open_data_commands.h"
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -20,28 +19,21 @@
 #include "common/sjis.h"
 #include "import/drive_log_import.h"
 #include "import/lap_export.h"
+#include "tools/gpdtool/cli.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 #include "viewer/analysis/view_state.h"
 
 namespace {
 
-constexpr int EXIT_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
+using gpdtool::EXIT_FAILED;
+using gpdtool::EXIT_USAGE;
+using gpdtool::fail;
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "gpdtool: %s\n", message.c_str());
-    return EXIT_FAILED;
-}
 
 int exportUsage() {
     std::fputs("usage: gpdtool export LOG LAP OUT.gpx|OUT.kml\n", stderr);
     return EXIT_USAGE;
-}
-
-bool parseLap(const std::string& text, int& lap) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), lap);
-    return error == std::errc{} && end == text.data() + text.size();
 }
 
 int runExport(const std::vector<std::string>& args) {
@@ -51,9 +43,8 @@ int runExport(const std::vector<std::string>& args) {
     ExportFormat format = ExportFormat::Gpx;
     if (!exportFormatOf(out, format)) return fail(out + ": the output name must end in .gpx or .kml");
     int lap = 0;
-    if (!parseLap(args[2], lap)) return fail("lap must be a number: " + args[2]);
-    setViewStateDefaults();
-    if (loadDriveLog(log) != LOAD_OK) return fail(log + ": " + loadProblemText(lastLoadProblem()));
+    if (!gpdtool::parseWhole(args[2], lap)) return fail("lap must be a number: " + args[2]);
+    if (const int status = gpdtool::loadWithDefaults(log); status != 0) return status;
     if (lap < 1 || lap > driveModel.lapCount) {
         return fail("lap " + args[2] + " out of range (the log has " + std::to_string(driveModel.lapCount) + " laps)");
     }
@@ -74,15 +65,10 @@ int importUsage() {
     return EXIT_USAGE;
 }
 
-bool readNumberArg(const std::string& text, double& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size();
-}
-
 bool readPointArg(const std::string& text, LatLon& point) {
     const size_t comma = text.find(',');
-    return comma != std::string::npos && readNumberArg(text.substr(0, comma), point.latitude) &&
-           readNumberArg(text.substr(comma + 1), point.longitude) && point.latitude >= -90.0 &&
+    return comma != std::string::npos && gpdtool::parseWhole(text.substr(0, comma), point.latitude) &&
+           gpdtool::parseWhole(text.substr(comma + 1), point.longitude) && point.latitude >= -90.0 &&
            point.latitude <= 90.0 && point.longitude >= -180.0 && point.longitude <= 180.0;
 }
 
@@ -107,10 +93,10 @@ bool parseImportArgs(const std::vector<std::string>& args, ImportArgs& parsed, s
             parsed.options.points.push_back(point);
         } else if (a == "--type" && hasValue) {
             int type = 0;
-            if (!parseLap(args[++i], type)) return (error = "--type takes 0, 1 or 2: " + args[i]), false;
+            if (!gpdtool::parseWhole(args[++i], type)) return (error = "--type takes 0, 1 or 2: " + args[i]), false;
             parsed.options.courseType = type;
         } else if (a == "--radius" && hasValue) {
-            if (!readNumberArg(args[++i], parsed.options.radiusM) || !(parsed.options.radiusM > 0.0)) {
+            if (!gpdtool::parseWhole(args[++i], parsed.options.radiusM) || !(parsed.options.radiusM > 0.0)) {
                 return (error = "--radius takes metres above 0: " + args[i]), false;
             }
         } else if (a == "--name" && hasValue) {
@@ -165,7 +151,9 @@ int runImport(const std::vector<std::string>& args) {
     if (!parseImportArgs(args, parsed, error)) return error.empty() ? importUsage() : fail(error);
     if (std::filesystem::exists(parsed.out)) return fail(parsed.out + " exists: not replaced");
     if (!parsed.coursePath.empty()) {
-        if (loadCourse(parsed.coursePath.c_str()) != 0) return fail(parsed.coursePath + ": cannot read the course file");
+        std::string courseProblem;
+        if (loadCourseWithReason(parsed.coursePath.c_str(), courseProblem) != 0)
+            return fail(parsed.coursePath + ": cannot read the course file: " + courseProblem);
         parsed.options.course = currentCourse();
     }
     parsed.options.fallbackName = std::filesystem::path(parsed.file).stem().string();

@@ -10,16 +10,14 @@
 #include "capture/timing/pass_replay.h"
 #include "common/duration.h"
 #include "common/sjis.h"
+#include "tools/gpdtool/cli.h"
 #include "tools/gpdtool/lap_table.h"
 #include "viewer/analysis/drive_log_loader.h"
 #include "viewer/analysis/drive_model.h"
 
 namespace {
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "gpdtool: %s\n", message.c_str());
-    return 1;
-}
+using gpdtool::fail;
 
 bool parseRadius(const std::string& text, double& radiusM) {
     errno = 0;
@@ -65,8 +63,9 @@ int runRetime(const std::vector<std::string>& positional, const std::optional<st
     DriveLogContent log;
     std::string error;
     if (!readDriveLogContent(logPath, log, error)) return fail(logPath + ": " + error);
-    if (loadCourse(coursePath.c_str()) != 0) {
-        return fail(coursePath + ": cannot read the course (a .gps file that can be opened for update)");
+    std::string courseProblem;
+    if (loadCourseWithReason(coursePath.c_str(), courseProblem) != 0) {
+        return fail(coursePath + ": cannot read the course file: " + courseProblem);
     }
     if (sameFile(logPath, outPath)) return fail(outPath + ": would replace the drive log being re-timed");
     const Course course = currentCourse();

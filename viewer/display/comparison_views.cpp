@@ -120,27 +120,30 @@ bool trackLineColour(int sample, const LapRecord& lap, Colour& out) {
     return true;
 }
 
-void drawReference3d(float factor) {
-    if (!referenceShown()) return;
-    const LapRecord& lap = currentLapRecord();
-    const LapRecord& ref = *referenceRecord();
-    const bool loop = driveModel.course.courseType == COURSE_LOOP;
-    auto height = [&](const Vec3& p) {
-        return (viewState.absoluteAltitude ? double(factor) * p.y : lap.meanY) - REFERENCE_DROP_KM;
-    };
+namespace {
+
+// The reference lap as a wide line in its colour, each point placed by
+// `vertex` (closed back to its start on a loop course).
+template <typename Vertex>
+void drawReferenceLine(const LapRecord& ref, Vertex vertex) {
     glLineWidth(2.0f);
     setColour(REFERENCE_COLOUR);
     VertexBatch& batch = VertexBatch::begin(false);
     batch.reserve(size_t(ref.endSample - ref.startSample + 2));
-    for (int i = ref.startSample; i <= ref.endSample; ++i) {
-        const Vec3 p = referencePoint(i);
-        batch.add(p.x, height(p), p.z);
-    }
-    if (loop) {
-        const Vec3 p = referencePoint(ref.startSample);
-        batch.add(p.x, height(p), p.z);
-    }
+    for (int i = ref.startSample; i <= ref.endSample; ++i) vertex(batch, referencePoint(i));
+    if (driveModel.course.courseType == COURSE_LOOP) vertex(batch, referencePoint(ref.startSample));
     batch.draw(GL_LINE_STRIP);
+}
+
+}  // namespace
+
+void drawReference3d(float factor) {
+    if (!referenceShown()) return;
+    const LapRecord& lap = currentLapRecord();
+    auto height = [&](const Vec3& p) {
+        return (viewState.absoluteAltitude ? double(factor) * p.y : lap.meanY) - REFERENCE_DROP_KM;
+    };
+    drawReferenceLine(*referenceRecord(), [&](VertexBatch& batch, const Vec3& p) { batch.add(p.x, height(p), p.z); });
     const int animated = animatedSample();
     if (animated < 0) return;
     const Vec3 car = referenceCarAt(animatedTimeMs(animated));
@@ -151,20 +154,7 @@ void drawReference3d(float factor) {
 
 void drawReference2d() {
     if (!referenceShown()) return;
-    const LapRecord& ref = *referenceRecord();
-    glLineWidth(2.0f);
-    setColour(REFERENCE_COLOUR);
-    VertexBatch& batch = VertexBatch::begin(false);
-    batch.reserve(size_t(ref.endSample - ref.startSample + 2));
-    for (int i = ref.startSample; i <= ref.endSample; ++i) {
-        const Vec3 p = referencePoint(i);
-        batch.add(p.x, p.z, 0.0);
-    }
-    if (driveModel.course.courseType == COURSE_LOOP) {
-        const Vec3 p = referencePoint(ref.startSample);
-        batch.add(p.x, p.z, 0.0);
-    }
-    batch.draw(GL_LINE_STRIP);
+    drawReferenceLine(*referenceRecord(), [](VertexBatch& batch, const Vec3& p) { batch.add(p.x, p.z, 0.0); });
     const int animated = animatedSample();
     if (animated < 0) return;
     const Vec3 car = referenceCarAt(animatedTimeMs(animated));
